@@ -1,0 +1,59 @@
+# The two set-up commands of the README: `make run` and `make test`.
+# Everything else is a convenience for developers.
+SHELL := /bin/bash
+ROOT := $(abspath .)
+NATIVE := $(ROOT)/build/native
+WIN := $(ROOT)/build/win
+RELEASE := $(ROOT)/build/release
+FUZZ := $(ROOT)/build/fuzz
+JOBS ?= 2
+SAMPLES := $(ROOT)/build/samples
+
+.PHONY: all setup native win test test-native test-win run bench fuzz format clean
+
+all: native win
+
+setup:
+	@bash scripts/setup
+
+native: setup
+	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(NATIVE) -j$(JOBS)
+
+win: setup
+	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(WIN) -j$(JOBS)
+
+test-native: native
+	@ctest --test-dir $(NATIVE) --output-on-failure -j$(JOBS)
+
+test-win: win
+	@ctest --test-dir $(WIN) --output-on-failure
+
+test: test-native test-win
+	@echo "make test: native and Windows tests passed"
+
+# Until the editor exists: the command-line generator writes a few sample
+# objects, once as the native program and once as the Windows program.
+run: native win
+	@bash scripts/run-samples $(NATIVE)/cli/orbiform-cli $(WIN)/cli/orbiform-cli.exe $(SAMPLES)
+
+bench: setup
+	@cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DORBIFORM_SANITIZE=OFF -DORBIFORM_TESTS=OFF -DORBIFORM_BENCHMARKS=ON >/dev/null
+	@cmake --build $(RELEASE) -j$(JOBS)
+	@$(RELEASE)/bench/orbiform_bench
+
+FUZZ_SECONDS ?= 60
+fuzz: setup
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBIFORM_SANITIZE=OFF -DORBIFORM_TESTS=OFF -DORBIFORM_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ) -j$(JOBS)
+	@for t in project options; do \
+	  mkdir -p $(FUZZ)/corpus/$$t; \
+	  $(FUZZ)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ)/corpus/$$t fuzz/corpus/$$t || exit 1; \
+	done
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(NATIVE) $(WIN) $(RELEASE) $(FUZZ)

@@ -1,0 +1,409 @@
+#include "Cli.h"
+
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cwchar>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+
+#include "files/Export.h"
+#include "files/Options.h"
+#include "files/ProjectFile.h"
+#include "files/TexturePath.h"
+#include "geometry/RoundObject.h"
+#include "mwWinAPI/Exceptions.h"
+#include "mwWinAPI/SafeFile.h"
+#include "mwWinAPI/StringTable.h"
+#include "mwWinAPI/Utf.h"
+
+namespace cli {
+namespace {
+
+// Texts the editor's dialogs show for the same mistakes.
+constexpr unsigned kStrNotValidProject = 145;
+constexpr unsigned kStrPointsRange = 159;
+constexpr unsigned kStrRadius = 160;
+constexpr unsigned kStrEllipse = 161;
+constexpr unsigned kStrDegree = 162;
+constexpr unsigned kStrPlains = 163;
+
+// The line the editor adds to the info of every object it creates.
+const wchar_t kCreatorLine[] = L"\r\nErstellt mit K7M Orbiform, Version 2.1";
+
+const char kUsage[] =
+    "usage:\n"
+    "  orbiform-cli cylinder --points N --axis A --plain H,R,E,S,D [--plain ...] [options] OUT\n"
+    "  orbiform-cli sphere --points N --rings R --radius r --ellipse e --start s --end d [options] OUT\n"
+    "  orbiform-cli export IN.ek7mobj OUT.k7mobj [--simdir DIR]\n"
+    "  orbiform-cli resave IN.ek7mobj OUT.ek7mobj [--simdir DIR]\n"
+    "  orbiform-cli info FILE.ek7mobj\n"
+    "options: --reversed --technique wrap|same --corners X0,Y0,X1,Y1,X2,Y2,X3,Y3\n"
+    "         --texture PATH --author TEXT --info TEXT --flags 0..3 --simdir DIR\n"
+    "A plain is height, radius, ellipse factor, start and end degree. OUT ending in\n"
+    ".k7mobj is the simulator's object file, .ek7mobj a project file.\n";
+
+// A mistake in the command line itself (exit 2, usage shown).
+struct UsageError {
+  std::wstring message;
+};
+// Input the model or the editor refuses, or a failed file operation (exit 1).
+struct Refused {
+  std::wstring message;
+};
+
+std::wstring Text(unsigned id) {
+  mwWinAPI::StringTable table;
+  return table.LoadS(id);
+}
+
+std::wstring Widen(const char* text) { return mwWinAPI::FromUtf8(text); }
+
+bool EndsWithNoCase(const std::wstring& text, const std::wstring& suffix) {
+  if (text.size() < suffix.size()) return false;
+  for (std::size_t i = 0; i < suffix.size(); ++i) {
+    if (std::towlower(text[text.size() - suffix.size() + i]) != std::towlower(suffix[i])) return false;
+  }
+  return true;
+}
+
+long ParseInteger(const std::wstring& text, const std::wstring& what, long low, long high) {
+  if (text.empty() || std::iswspace(text[0]))
+    throw UsageError{what + L": not a whole number: \"" + text + L"\""};
+  wchar_t* end = nullptr;
+  errno = 0;
+  const long value = std::wcstol(text.c_str(), &end, 10);
+  if (*end != L'\0' || errno == ERANGE) throw UsageError{what + L": not a whole number: \"" + text + L"\""};
+  if (value < low || value > high) {
+    throw UsageError{what + L" must be between " + std::to_wstring(low) + L" and " + std::to_wstring(high)};
+  }
+  return value;
+}
+
+double ParseNumber(const std::wstring& text, const std::wstring& what) {
+  if (text.empty() || std::iswspace(text[0])) throw UsageError{what + L": not a number: \"" + text + L"\""};
+  wchar_t* end = nullptr;
+  errno = 0;
+  const double value = std::wcstod(text.c_str(), &end);
+  if (*end != L'\0' || errno == ERANGE || !std::isfinite(value)) {
+    throw UsageError{what + L": not a number: \"" + text + L"\""};
+  }
+  return value;
+}
+
+std::vector<std::wstring> SplitCommas(const std::wstring& text) {
+  std::vector<std::wstring> parts;
+  std::wstring::size_type start = 0;
+  for (;;) {
+    const auto comma = text.find(L',', start);
+    parts.push_back(text.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start));
+    if (comma == std::wstring::npos) return parts;
+    start = comma + 1;
+  }
+}
+
+struct Plain {
+  double height, radius, ellipse, start, end;
+};
+
+struct Settings {
+  unsigned points = 5;  // the wizard's default
+  int axis = 0;
+  std::vector<Plain> plains;
+  bool reversed = false;
+  int technique = TextureLevel::kSame;
+  std::array<TexCoord, 4> corners{{{0, 0}, {50, 0}, {50, 50}, {0, 50}}};
+  std::optional<std::wstring> texture, author, info;
+  std::optional<int> flags;
+  std::wstring simFolder;
+  // Sphere parameters, at the sphere's defaults.
+  std::optional<int> rings;
+  std::optional<double> radius, ellipse, start, end;
+  std::vector<std::wstring> positional;
+};
+
+// Reads "--name value" pairs and positional arguments.
+class ArgReader {
+ public:
+  explicit ArgReader(const std::vector<std::wstring>& args) : args_(args) {}
+  bool Done() const { return next_ >= args_.size(); }
+  const std::wstring& Take() { return args_[next_++]; }
+  const std::wstring& Value(const std::wstring& option) {
+    if (Done()) throw UsageError{option + L" needs a value"};
+    return Take();
+  }
+
+ private:
+  const std::vector<std::wstring>& args_;
+  std::size_t next_ = 0;
+};
+
+Settings ReadSettings(const std::vector<std::wstring>& args, std::size_t first, bool sphere) {
+  Settings s;
+  Options defaults;
+  s.simFolder = defaults.voxtrakPath;
+  std::vector<std::wstring> rest(args.begin() + static_cast<std::ptrdiff_t>(first), args.end());
+  ArgReader in(rest);
+  while (!in.Done()) {
+    const std::wstring arg = in.Take();
+    if (arg == L"--points") {
+      s.points = static_cast<unsigned>(ParseInteger(in.Value(arg), arg, 0, 1000000));
+    } else if (arg == L"--axis") {
+      s.axis = static_cast<int>(ParseInteger(in.Value(arg), arg, 0, 5));
+    } else if (arg == L"--plain" && !sphere) {
+      const auto parts = SplitCommas(in.Value(arg));
+      if (parts.size() != 5)
+        throw UsageError{L"--plain takes H,R,E,S,D: height, radius, ellipse, start, end"};
+      s.plains.push_back({ParseNumber(parts[0], L"plain height"), ParseNumber(parts[1], L"plain radius"),
+                          ParseNumber(parts[2], L"plain ellipse"),
+                          ParseNumber(parts[3], L"plain start degree"),
+                          ParseNumber(parts[4], L"plain end degree")});
+    } else if (arg == L"--reversed") {
+      s.reversed = true;
+    } else if (arg == L"--technique") {
+      const std::wstring& value = in.Value(arg);
+      if (value == L"wrap") {
+        s.technique = TextureLevel::kWrap;
+      } else if (value == L"same") {
+        s.technique = TextureLevel::kSame;
+      } else {
+        throw UsageError{L"--technique is wrap or same"};
+      }
+    } else if (arg == L"--corners") {
+      const auto parts = SplitCommas(in.Value(arg));
+      if (parts.size() != 8) throw UsageError{L"--corners takes eight whole numbers"};
+      for (std::size_t i = 0; i < 4; ++i) {
+        s.corners[i] = {
+            static_cast<std::int32_t>(ParseInteger(parts[2 * i], L"corner", INT32_MIN, INT32_MAX)),
+            static_cast<std::int32_t>(ParseInteger(parts[2 * i + 1], L"corner", INT32_MIN, INT32_MAX))};
+      }
+    } else if (arg == L"--texture") {
+      s.texture = in.Value(arg);
+    } else if (arg == L"--author") {
+      s.author = in.Value(arg);
+    } else if (arg == L"--info") {
+      s.info = in.Value(arg);
+    } else if (arg == L"--flags") {
+      s.flags = static_cast<int>(ParseInteger(in.Value(arg), arg, 0, 3));
+    } else if (arg == L"--simdir") {
+      s.simFolder = in.Value(arg);
+    } else if (sphere && arg == L"--rings") {
+      s.rings = static_cast<int>(ParseInteger(in.Value(arg), arg, INT32_MIN, INT32_MAX));
+    } else if (sphere && arg == L"--radius") {
+      s.radius = ParseNumber(in.Value(arg), arg);
+    } else if (sphere && arg == L"--ellipse") {
+      s.ellipse = ParseNumber(in.Value(arg), arg);
+    } else if (sphere && arg == L"--start") {
+      s.start = ParseNumber(in.Value(arg), arg);
+    } else if (sphere && arg == L"--end") {
+      s.end = ParseNumber(in.Value(arg), arg);
+    } else if (arg.size() > 1 && arg[0] == L'-') {
+      throw UsageError{L"unknown option " + arg};
+    } else {
+      s.positional.push_back(arg);
+    }
+  }
+  if (s.positional.size() != 1) throw UsageError{L"exactly one output file is needed"};
+  // The wizard's limits for the points per ring.
+  if (s.points < 3 || s.points > 1000) throw Refused{Text(kStrPointsRange)};
+  return s;
+}
+
+enum class OutputKind { Simulator, Project };
+
+OutputKind KindOf(const std::wstring& path) {
+  if (EndsWithNoCase(path, L".ek7mobj")) return OutputKind::Project;
+  if (EndsWithNoCase(path, L".k7mobj")) return OutputKind::Simulator;
+  throw UsageError{L"the output file must end in .k7mobj or .ek7mobj: " + path};
+}
+
+void Write(const RoundObject& object, const std::wstring& path, const std::wstring& simFolder) {
+  const std::wstring text = KindOf(path) == OutputKind::Project ? ProjectFileText(object, simFolder, path)
+                                                                : ExportFileText(object, path, simFolder);
+  try {
+    mwWinAPI::WriteUtf8FileReplacing(path, text);
+  } catch (const mwstd::exception& e) {
+    throw Refused{L"cannot write " + path + L": " + e.what()};
+  }
+}
+
+// The wizard's final page and the New command's finishing touches.
+void Finish(RoundObject& object, const Settings& s) {
+  TextureLevel& layer = object.GetTextureLevel(0);
+  layer.type = s.technique;
+  layer.coords = s.corners;
+  if (s.texture) object.SetTexture(*s.texture);
+  object.ApplyTextures();
+  if (s.reversed) object.RotateVectors();
+  if (s.flags) object.SetGrundDeckFl(*s.flags);
+  Options defaults;
+  object.SetFileAuthor(s.author ? *s.author : defaults.defaultAuthor);
+  object.SetFileInfo(s.info ? *s.info : defaults.defaultInfo + kCreatorLine);
+}
+
+int MakeCylinder(const std::vector<std::wstring>& args, std::string& out) {
+  const Settings s = ReadSettings(args, 1, false);
+  if (s.plains.empty()) throw UsageError{L"a cylinder needs at least one --plain"};
+  auto object = std::make_unique<RoundObject>(s.points, s.axis);
+  object->GetTextureLevel(object->AddTextureLevel()).SetPoints(0, s.points - 1);
+  for (const Plain& p : s.plains) {
+    // The plain page refuses these with its own texts before the model sees them.
+    if (!(p.radius > 0)) throw Refused{Text(kStrRadius)};
+    if (!(p.ellipse > 0)) throw Refused{Text(kStrEllipse)};
+    object->AddArea(p.start, p.end, p.height, p.radius, p.ellipse);
+  }
+  object->GetTextureLevel(0).SetAreas(0, static_cast<unsigned>(object->AreaCount() - 1));
+  object->GenerateAllPoints();
+  Finish(*object, s);
+  Write(*object, s.positional[0], s.simFolder);
+  out += mwWinAPI::ToUtf8(L"wrote " + s.positional[0] + L"\n");
+  return 0;
+}
+
+int MakeSphere(const std::vector<std::wstring>& args, std::string& out) {
+  const Settings s = ReadSettings(args, 1, true);
+  auto sphere = std::make_unique<Sphere>(s.points, s.axis);
+  sphere->GetTextureLevel(sphere->AddTextureLevel()).SetPoints(0, s.points - 1);
+  // The sphere page checks each field with its setter and shows its own text.
+  auto set = [](auto&& apply, unsigned message) {
+    try {
+      apply();
+    } catch (const std::invalid_argument&) {
+      throw Refused{Text(message)};
+    }
+  };
+  if (s.rings) set([&] { sphere->SetRings(*s.rings); }, kStrPlains);
+  if (s.radius) set([&] { sphere->SetRadius(*s.radius); }, kStrRadius);
+  if (s.ellipse) set([&] { sphere->SetEllipse(*s.ellipse); }, kStrEllipse);
+  if (s.start) set([&] { sphere->SetStartDegree(*s.start); }, kStrDegree);
+  if (s.end) set([&] { sphere->SetEndDegree(*s.end); }, kStrDegree);
+  sphere->RemoveArea(-1);
+  sphere->GenerateSphere();
+  sphere->GetTextureLevel(0).SetAreas(0, static_cast<unsigned>(sphere->AreaCount() - 1));
+  sphere->GenerateAllPoints();
+  Finish(*sphere, s);
+  Write(*sphere, s.positional[0], s.simFolder);
+  out += mwWinAPI::ToUtf8(L"wrote " + s.positional[0] + L"\n");
+  return 0;
+}
+
+// Opens a project as the editor's Open does: an invalid file is refused with
+// the editor's message, the texture path is resolved against the folders.
+std::unique_ptr<RoundObject> Open(const std::wstring& path, const std::wstring& simFolder) {
+  std::string bytes;
+  try {
+    bytes = mwWinAPI::ReadFileBytes(path);
+  } catch (const mwstd::exception& e) {
+    throw Refused{L"cannot read " + path + L": " + e.what()};
+  }
+  std::unique_ptr<RoundObject> object;
+  if (!ParseProject(bytes, object) || !object) throw Refused{path + Text(kStrNotValidProject)};
+  object->SetTexture(ResolveTexturePath(object->Texture(), path, simFolder));
+  return object;
+}
+
+struct FileArgs {
+  std::vector<std::wstring> files;
+  std::wstring simFolder;
+};
+
+FileArgs ReadFileArgs(const std::vector<std::wstring>& args, std::size_t count, bool simdir) {
+  FileArgs f;
+  f.simFolder = Options().voxtrakPath;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (simdir && args[i] == L"--simdir") {
+      if (i + 1 >= args.size()) throw UsageError{L"--simdir needs a value"};
+      f.simFolder = args[++i];
+    } else if (args[i].size() > 1 && args[i][0] == L'-') {
+      throw UsageError{L"unknown option " + args[i]};
+    } else {
+      f.files.push_back(args[i]);
+    }
+  }
+  if (f.files.size() != count) throw UsageError{args[0] + L" takes " + std::to_wstring(count) + L" file(s)"};
+  return f;
+}
+
+int Convert(const std::vector<std::wstring>& args, std::string& out, OutputKind wanted) {
+  const FileArgs f = ReadFileArgs(args, 2, true);
+  if (KindOf(f.files[1]) != wanted) {
+    throw UsageError{wanted == OutputKind::Simulator ? L"export writes a .k7mobj file"
+                                                     : L"resave writes a .ek7mobj file"};
+  }
+  auto object = Open(f.files[0], f.simFolder);
+  // As the editor's save and export: faces are brought up to date first.
+  if (!object->TexCoordsValid()) object->ApplyTextures();
+  Write(*object, f.files[1], f.simFolder);
+  out += mwWinAPI::ToUtf8(L"wrote " + f.files[1] + L"\n");
+  return 0;
+}
+
+int Info(const std::vector<std::wstring>& args, std::string& out) {
+  const FileArgs f = ReadFileArgs(args, 1, true);
+  const auto object = Open(f.files[0], f.simFolder);
+  std::wostringstream text;
+  text.imbue(std::locale::classic());
+  const auto* sphere = dynamic_cast<const Sphere*>(object.get());
+  text << L"file: " << f.files[0] << L"\n"
+       << L"type: " << (sphere ? L"sphere" : L"cylinder") << L"\n"
+       << L"rings: " << object->AreaCount() << L"\n"
+       << L"points per ring: " << object->PointsPerRing() << L"\n"
+       << L"points: " << object->PointCount() << L"\n"
+       << L"faces: " << object->FaceCount() << L"\n"
+       << L"base/top flags: " << object->GrundDeckFl() << L"\n"
+       << L"axis: " << object->Axis() << L"\n"
+       << L"vectors reversed: " << (object->VectorsReversed() ? L"yes" : L"no") << L"\n"
+       << L"texture: " << object->Texture() << L"\n"
+       << L"author: " << object->FileAuthor() << L"\n"
+       << L"texture coordinates valid: " << (object->TexCoordsValid() ? L"yes" : L"no") << L"\n"
+       << L"layers: " << object->TextureLevelCount() << L"\n";
+  for (std::size_t i = 0; i < object->TextureLevelCount(); ++i) {
+    const TextureLevel& l = object->TextureLevels()[i];
+    text << L"  layer " << i << L": " << (l.type == TextureLevel::kWrap ? L"wrap" : L"same") << L", points "
+         << l.startPoint << L"-" << l.endPoint << L", plains " << l.startArea << L"-" << l.endArea
+         << L", corners";
+    for (const TexCoord& c : l.coords) text << L" (" << c.first << L"," << c.second << L")";
+    text << L"\n";
+  }
+  if (sphere) {
+    text << L"sphere: rings " << sphere->Rings() << L", radius " << sphere->Radius() << L", ellipse "
+         << sphere->Ellipse() << L", degrees " << sphere->StartDegree() << L"-" << sphere->EndDegree()
+         << L"\n";
+  }
+  text << L"valid project file: yes\n";
+  out += mwWinAPI::ToUtf8(text.str());
+  return 0;
+}
+
+}  // namespace
+
+int Run(const std::vector<std::wstring>& args, std::string& out, std::string& err) {
+  try {
+    if (args.empty() || args[0] == L"--help" || args[0] == L"-h") {
+      (args.empty() ? err : out) += kUsage;
+      return args.empty() ? 2 : 0;
+    }
+    const std::wstring& command = args[0];
+    if (command == L"cylinder") return MakeCylinder(args, out);
+    if (command == L"sphere") return MakeSphere(args, out);
+    if (command == L"export") return Convert(args, out, OutputKind::Simulator);
+    if (command == L"resave") return Convert(args, out, OutputKind::Project);
+    if (command == L"info") return Info(args, out);
+    throw UsageError{L"unknown command " + command};
+  } catch (const UsageError& e) {
+    err += "orbiform-cli: " + mwWinAPI::ToUtf8(e.message) + "\n" + kUsage;
+    return 2;
+  } catch (const Refused& e) {
+    err += "orbiform-cli: " + mwWinAPI::ToUtf8(e.message) + "\n";
+  } catch (const mwstd::exception& e) {
+    err += "orbiform-cli: " + mwWinAPI::ToUtf8(e.what()) + "\n";
+  } catch (const std::exception& e) {
+    err += "orbiform-cli: " + mwWinAPI::ToUtf8(Widen(e.what())) + "\n";
+  }
+  return 1;
+}
+
+}  // namespace cli

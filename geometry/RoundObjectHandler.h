@@ -1,0 +1,78 @@
+#pragma once
+// Owner of the object being edited and of its undo/redo history: two bounded
+// stacks of whole-object copies. The editor calls SaveState before every
+// change.
+#include <memory>
+#include <vector>
+
+#include "geometry/RoundObject.h"
+
+// Told whenever Undo or Redo may have become available or unavailable; the
+// editor enables its menu items from it.
+class HistoryObserver {
+ public:
+  virtual ~HistoryObserver() = default;
+  virtual void HistoryChanged(bool canUndo, bool canRedo) = 0;
+};
+
+class RoundObjectHandler {
+ public:
+  static constexpr int kSphere = 1;  // object kind of a sphere
+
+  RoundObjectHandler() = default;
+  RoundObjectHandler(const RoundObjectHandler&) = delete;
+  RoundObjectHandler& operator=(const RoundObjectHandler&) = delete;
+  virtual ~RoundObjectHandler() = default;
+
+  RoundObject* Current() const { return current_.get(); }
+  // The slot itself, for the project reader to fill.
+  std::unique_ptr<RoundObject>& CurrentSlot() { return current_; }
+  // Replaces the current object; the history is left alone (ResetHistory).
+  void SetCurrent(std::unique_ptr<RoundObject> object) { current_ = std::move(object); }
+
+  // Capacities of the two stacks; negative counts as 0, which disables that
+  // stack. Shrinking keeps the newest copies.
+  void SetSteps(int undo, int redo);
+  int UndoCapacity() const { return static_cast<int>(undo_.slots.size()); }
+  int RedoCapacity() const { return static_cast<int>(redo_.slots.size()); }
+
+  // Empties the redo stack and pushes a copy of the current object onto the
+  // undo stack (dropping the oldest copy when it is full).
+  void SaveState();
+  // Swap the current object with the newest copy of a stack; false when that
+  // stack is empty.
+  bool Undo();
+  bool Redo();
+  bool CanUndo() const { return undo_.top >= 0; }
+  bool CanRedo() const { return redo_.top >= 0; }
+
+  // Deletes every copy and stores the object kind (kSphere for a sphere).
+  void ResetHistory(int kind);
+  // Takes the kind from the current object; true when it is a sphere.
+  bool ResetHistory();
+  int Kind() const { return kind_; }
+  // ResetHistory, and the current object is deleted too.
+  void ClearAll();
+
+  // Not owned; null for none. Told the current state at once.
+  void SetObserver(HistoryObserver* observer);
+
+ private:
+  struct Stack {
+    std::vector<std::unique_ptr<RoundObject>> slots;  // size = capacity
+    int top = -1;                                     // newest copy, -1 when empty
+
+    void Push(std::unique_ptr<RoundObject> copy);
+    std::unique_ptr<RoundObject> Pop();
+    void Clear();
+    void Resize(int capacity);
+  };
+
+  void Notify() const;
+
+  std::unique_ptr<RoundObject> current_;
+  Stack undo_;
+  Stack redo_;
+  int kind_ = 0;
+  HistoryObserver* observer_ = nullptr;
+};

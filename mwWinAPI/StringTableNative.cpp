@@ -1,0 +1,38 @@
+#include <cstdlib>
+#include <cwchar>
+
+#include "NativeStrings.h"
+#include "StringTable.h"
+
+namespace mwWinAPI {
+namespace {
+
+Language FromEnvironment() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return (value[0] == 'd' && value[1] == 'e') ? Language::German : Language::English;
+  }
+  return Language::English;
+}
+
+Language& CurrentLanguage() {
+  static Language language = FromEnvironment();
+  return language;
+}
+
+}  // namespace
+
+Language NativeLanguage() { return CurrentLanguage(); }
+void SetNativeLanguage(Language language) { CurrentLanguage() = language; }
+
+const wchar_t* StringTable::Load(unsigned id) {
+  buffer_[0] = L'\0';
+  if (const NativeString* s = FindNativeString(id)) {
+    const wchar_t* text = CurrentLanguage() == Language::German ? s->german : s->english;
+    std::wcsncpy(buffer_, text, kCapacity - 1);  // like LoadString: cut to capacity - 1
+    buffer_[kCapacity - 1] = L'\0';
+  }
+  return buffer_;
+}
+
+}  // namespace mwWinAPI
