@@ -6,7 +6,9 @@
 namespace mwWinAPI {
 namespace {
 
-#define STR(id, english, german) {id, english, german},
+// The texts are narrow UTF-8 literals (what the resource compiler reads);
+// joined to L"" they become wide literals here.
+#define STR(id, english, german) {id, L"" english, L"" german},
 constexpr NativeString kStrings[] = {
 #include "Strings.inc"
 };

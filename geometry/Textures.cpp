@@ -1,0 +1,371 @@
+// Faces, texture layers and the computation of texture coordinates.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+
+#include "geometry/ModelStrings.h"
+#include "geometry/RoundObject.h"
+
+namespace {
+
+// Base and top faces: N corners each, coordinates (0, 0). The base lists the
+// bottom ring backwards, the top the last ring forwards. Without rings there
+// are no points to refer to, so every corner stays at index 0.
+void ResetCaps(Textures& textures, std::size_t rings, unsigned n) {
+  FaceTexture& base = textures.faces.front();
+  FaceTexture& top = textures.faces.back();
+  base.points.assign(n, 0);
+  base.coords.assign(n, TexCoord{0, 0});
+  top.points.assign(n, 0);
+  top.coords.assign(n, TexCoord{0, 0});
+  if (rings == 0) return;
+  const std::size_t topRing = (rings - 1) * n;
+  for (unsigned i = 0; i < n; ++i) {
+    base.points[i] = static_cast<std::uint16_t>(n - 1 - i);
+    top.points[i] = static_cast<std::uint16_t>(topRing + i);
+  }
+}
+
+// Side face between ring r and r + 1 at point q: (r + 1, q + 1), (r + 1, q),
+// (r, q), (r, q + 1).
+void SetSideCorners(FaceTexture& face, std::size_t r, unsigned q, unsigned n) {
+  const unsigned q1 = (q + 1) % n;
+  const std::size_t lower = r * n;
+  const std::size_t upper = (r + 1) * n;
+  face.points.assign({static_cast<std::uint16_t>(upper + q1), static_cast<std::uint16_t>(upper + q),
+                      static_cast<std::uint16_t>(lower + q), static_cast<std::uint16_t>(lower + q1)});
+  face.coords.resize(4);
+}
+
+double Distance(const Point& a, const Point& b) {
+  const double dx = a.x - b.x;
+  const double dy = a.y - b.y;
+  const double dz = a.z - b.z;
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+// Degenerate geometry (rings whose points are still all zero, collapsed
+// segments, a region of zero width or height) makes totals and scales zero.
+// A quotient by zero counts as 0: no shift and no scale along that direction,
+// so the faces collapse onto the region's edge instead of producing NaN.
+double Div(double numerator, double denominator) {
+  return denominator == 0.0 ? 0.0 : numerator / denominator;
+}
+
+// Truncates toward zero. Lengths too large for a double become infinite and
+// turn later terms into NaN; NaN becomes 0 and values beyond the 32-bit range
+// are pinned to its ends, since converting them would be undefined.
+std::int32_t ToPixel(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+    return std::numeric_limits<std::int32_t>::max();
+  if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
+    return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(value);
+}
+
+// The columns a layer covers: start point through end point, running on
+// through point 0 when the end lies below the start.
+struct Columns {
+  unsigned first;
+  unsigned count;
+  unsigned n;
+  unsigned At(unsigned j) const { return (first + j) % n; }
+};
+
+Columns LayerColumns(unsigned startPoint, unsigned endPoint, unsigned n) {
+  const unsigned last = endPoint < startPoint ? endPoint + n : endPoint;
+  return Columns{startPoint, last - startPoint + 1, n};
+}
+
+void ApplySame(const TextureLevel& level, Textures& textures, unsigned n) {
+  const Columns columns = LayerColumns(level.startPoint, level.endPoint, n);
+  for (std::size_t r = level.startArea; r < level.endArea; ++r) {
+    for (unsigned j = 0; j < columns.count; ++j) {
+      const unsigned q = columns.At(j);
+      FaceTexture& face = textures.faces[r * n + 1 + q];
+      SetSideCorners(face, r, q, n);
+      for (std::size_t i = 0; i < 4; ++i) face.coords[i] = level.coords[i];
+    }
+  }
+}
+
+// Spreads the bitmap region over the faces in proportion to their real
+// sizes. The start point sits on the region's right edge and the columns run
+// leftwards; the start ring sits on its lower edge and the rows run upwards.
+// Slanted region edges shift every face corner by the share of the edge that
+// lies below / beside it.
+void ApplyWrap(const TextureLevel& level, Textures& textures, unsigned n, const std::vector<Area>& rings) {
+  const Columns columns = LayerColumns(level.startPoint, level.endPoint, n);
+  const auto pos = [&rings](std::size_t ring, unsigned p) -> const Point& { return rings[ring].Points()[p]; };
+
+  // Corner differences are signed: a mirrored or non-rectangular region has
+  // negative ones.
+  const auto& c = level.coords;
+  const double c1x = c[1].first;
+  const double c3y = c[3].second;
+  const double dx10 = static_cast<double>(c[1].first) - c[0].first;
+  const double dx21 = static_cast<double>(c[2].first) - c[1].first;
+  const double dx30 = static_cast<double>(c[3].first) - c[0].first;
+  const double dy10 = static_cast<double>(c[1].second) - c[0].second;
+  const double dy21 = static_cast<double>(c[2].second) - c[1].second;
+  const double dy23 = static_cast<double>(c[2].second) - c[3].second;
+  const double dy30 = static_cast<double>(c[3].second) - c[0].second;
+
+  // Per point: the column edge's height summed over all rows of the layer.
+  std::vector<double> total(n, 0.0);
+  for (std::size_t r = level.startArea; r < level.endArea; ++r)
+    for (unsigned p = 0; p < n; ++p) total[p] += Distance(pos(r, p), pos(r + 1, p));
+
+  // Per column (indexed by its point): pixels already used by earlier rows on
+  // its two edges.
+  std::vector<double> usedLeft(n, 0.0);   // Bv
+  std::vector<double> usedRight(n, 0.0);  // Cv
+
+  std::vector<double> segLo(n), segUp(n), height(n);
+  for (std::size_t r = level.startArea; r < level.endArea; ++r) {
+    double lenLo = 0.0;  // Llo
+    double lenUp = 0.0;  // Lup
+    for (unsigned p = 0; p < n; ++p) {
+      const unsigned p1 = (p + 1) % n;
+      segLo[p] = Distance(pos(r, p), pos(r, p1));
+      segUp[p] = Distance(pos(r + 1, p), pos(r + 1, p1));
+      height[p] = Distance(pos(r, p), pos(r + 1, p));
+    }
+    for (unsigned j = 0; j < columns.count; ++j) {
+      lenLo += segLo[columns.At(j)];
+      lenUp += segUp[columns.At(j)];
+    }
+
+    double accLo = 0.0;
+    double accUp = 0.0;
+    double kA = 0.0;
+    double kB = 0.0;
+    double vL = 0.0;
+    double vR = 0.0;
+    for (unsigned j = 0; j < columns.count; ++j) {
+      const unsigned q = columns.At(j);
+      const unsigned q1 = (q + 1) % n;
+      const double hq = height[q];
+      const double hq1 = height[q1];
+      const double Hq = total[q];
+      const double Hq1 = total[q1];
+      const double bv = usedLeft[q];
+      const double cv = usedRight[q];
+      if (j == 0) {
+        kA = Div(dy21, Hq);
+        kB = Div(dy30, Hq1);
+      } else {
+        kA = vL;
+        kB = vR;
+      }
+
+      double dR0 = 0.0, dR1 = 0.0, dL0 = 0.0, dL1 = 0.0;
+      if (dx21 != 0.0) {
+        dR0 = Div((Hq - Div(bv, kA)) * dx21, Hq);
+        dR1 = Div((Hq - Div(kA * hq + bv, kA)) * dx21, Hq);
+      }
+      if (dx30 != 0.0) {
+        dL0 = Div(-(Hq1 - Div(cv, kB)) * dx30, Hq1);
+        dL1 = Div(-(Hq1 - Div(kB * hq1 + cv, kB)) * dx30, Hq1);
+      }
+      const double sLo = Div(dx10 + dR0 + dL0, lenLo);
+      const double sUp = Div(dx10 + dR1 + dL1, lenUp);
+
+      const double restLo0 = lenLo - Div(accLo, sLo);
+      const double restLo1 = lenLo - Div(segLo[q] * sLo + accLo, sLo);
+      double tY0 = 0.0, tY1 = 0.0, bY0 = 0.0, bY1 = 0.0;
+      if (dy10 != 0.0) {
+        tY0 = Div(-restLo0 * dy10, lenLo);
+        tY1 = Div(-restLo1 * dy10, lenLo);
+      }
+      if (dy23 != 0.0) {
+        bY0 = Div(restLo0 * dy23, lenLo);
+        bY1 = Div(restLo1 * dy23, lenLo);
+      }
+      vL = Div(dy30 + bY0 + tY0, Hq);
+      vR = Div(dy30 + bY1 + tY1, Hq1);
+
+      FaceTexture& face = textures.faces[r * n + 1 + q];
+      SetSideCorners(face, r, q, n);
+      face.coords[0] = {ToPixel(c1x + dR1 - accUp - segUp[q] * sUp), ToPixel(c3y + bY1 - vR * hq1 - cv)};
+      face.coords[1] = {ToPixel(c1x + dR1 - accUp), ToPixel(c3y + bY0 - vL * hq - bv)};
+      face.coords[2] = {ToPixel(c1x + dR0 - accLo), ToPixel(c3y + bY0 - bv)};
+      face.coords[3] = {ToPixel(c1x + dR0 - accLo - segLo[q] * sLo), ToPixel(c3y + bY1 - cv)};
+
+      accLo += segLo[q] * sLo;
+      accUp += segUp[q] * sUp;
+      usedLeft[q] += vL * hq;
+      usedRight[q] += vR * hq1;
+    }
+  }
+}
+
+}  // namespace
+
+// --- Textures ---
+
+std::size_t Textures::FaceCount(std::size_t rings, unsigned n) {
+  return rings == 0 ? 2 : (rings - 1) * n + 2;
+}
+
+void Textures::Rebuild(std::size_t rings, unsigned n) {
+  FaceTexture quad;
+  quad.points.assign(4, 0);
+  quad.coords.assign(4, TexCoord{0, 0});
+  faces.assign(FaceCount(rings, n), quad);
+  ResetCaps(*this, rings, n);
+}
+
+// --- TextureLevel ---
+
+void TextureLevel::SetAreas(unsigned start, unsigned end) {
+  if (areaCount == 0 || start > areaCount - 1 || end > areaCount - 1)
+    modelstrings::Throw(modelstrings::kPlainRange);
+  startArea = start;
+  endArea = end;
+}
+
+void TextureLevel::SetPoints(unsigned start, unsigned end) {
+  if (pointCount == 0 || start > pointCount - 1 || end > pointCount - 1)
+    modelstrings::Throw(modelstrings::kPointRange);
+  startPoint = start;
+  endPoint = end;
+}
+
+void TextureLevel::SetCounts(unsigned points, unsigned areas) {
+  const auto clamp = [](unsigned& index, unsigned count) {
+    if (index >= count) index = count == 0 ? 0 : count - 1;
+  };
+  if (points < pointCount) {
+    clamp(startPoint, points);
+    clamp(endPoint, points);
+  }
+  if (areas < areaCount) {
+    clamp(startArea, areas);
+    clamp(endArea, areas);
+  }
+  pointCount = points;
+  areaCount = areas;
+}
+
+bool TextureLevel::Apply(Textures& faces, unsigned n, const std::vector<Area>& rings) const {
+  const std::size_t ringCount = rings.size();
+  if (n == 0 || startPoint >= n || endPoint >= n || startArea >= ringCount || endArea >= ringCount)
+    return false;
+  // A face list or rings that do not match (n, rings) would be written out of
+  // bounds; refuse them like a range that does not fit.
+  if (faces.faces.size() < Textures::FaceCount(ringCount, n)) return false;
+  for (const Area& ring : rings)
+    if (ring.PointCount() < n) return false;
+
+  if (type == kWrap)
+    ApplyWrap(*this, faces, n, rings);
+  else
+    ApplySame(*this, faces, n);
+  return true;
+}
+
+// --- RoundObject: faces ---
+
+const FaceTexture& RoundObject::GetFace(std::size_t face) const {
+  if (!texCoordsValid_) throw std::invalid_argument("SetTexCoordinate()  invalid operation");
+  if (face >= textures_.faces.size()) throw std::out_of_range("face index out of range");
+  return textures_.faces[face];
+}
+
+std::uint16_t RoundObject::GetFacePoint(std::size_t face, std::size_t corner) const {
+  if (!texCoordsValid_) throw std::invalid_argument("SetTexCoordinate() invalid operation");
+  if (face >= textures_.faces.size()) throw std::out_of_range("face index out of range");
+  const FaceTexture& f = textures_.faces[face];
+  if (corner >= f.points.size()) throw std::out_of_range("corner index out of range");
+  return f.points[corner];
+}
+
+void RoundObject::SetTexCoordinate(std::size_t face, std::size_t corner, std::int32_t x, std::int32_t y) {
+  if (!texCoordsValid_) throw std::invalid_argument("SetTexCoordinate() invalid operation");
+  if (face >= textures_.faces.size()) throw std::out_of_range("face index out of range");
+  FaceTexture& f = textures_.faces[face];
+  if (corner >= f.coords.size()) throw std::out_of_range("corner index out of range");
+  f.coords[corner] = {x, y};
+}
+
+TexCoord RoundObject::GetTexCoordinate(std::size_t face, std::size_t corner) const {
+  if (!texCoordsValid_) throw std::invalid_argument("GetTexCoordinate() invalid operation");
+  if (face >= textures_.faces.size()) throw std::out_of_range("face index out of range");
+  const FaceTexture& f = textures_.faces[face];
+  if (corner >= f.coords.size()) throw std::out_of_range("corner index out of range");
+  return f.coords[corner];
+}
+
+// --- RoundObject: texture layers ---
+
+TextureLevel& RoundObject::GetTextureLevel(std::size_t index) {
+  if (index >= levels_.size()) modelstrings::Throw(modelstrings::kNoSuchLayer);
+  return levels_[index];
+}
+
+const TextureLevel& RoundObject::GetTextureLevel(std::size_t index) const {
+  if (index >= levels_.size()) modelstrings::Throw(modelstrings::kNoSuchLayer);
+  return levels_[index];
+}
+
+std::size_t RoundObject::AddTextureLevel() {
+  const unsigned rings = static_cast<unsigned>(areas_.size());
+  TextureLevel level;
+  level.SetCounts(pointsPerRing_, rings);
+  // Without a ring there is no range to check against; the layer then covers
+  // ring 0 to ring 0, which applies to nothing until rings exist.
+  if (rings == 0)
+    level.startArea = level.endArea = 0;
+  else
+    level.SetAreas(0, rings - 1);
+  level.SetPoints(0, pointsPerRing_ - 1);
+  levels_.push_back(level);
+  return levels_.size() - 1;
+}
+
+void RoundObject::RemoveTextureLevel(std::size_t index) {
+  if (index >= levels_.size()) modelstrings::Throw(modelstrings::kNoSuchLayer);
+  levels_.erase(levels_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void RoundObject::MoveTextureLevel(std::size_t from, std::size_t to, bool removeSource) {
+  if (from >= levels_.size()) modelstrings::Throw(modelstrings::kNoSuchLayer);
+  if (removeSource && from == to) return;
+  const TextureLevel copy = levels_[from];
+  if (to >= levels_.size()) {
+    // to + 1 must not wrap round to an empty list.
+    if (to >= levels_.max_size()) throw std::length_error("texture layer index too large");
+    levels_.resize(to + 1);
+  }
+  if (removeSource) levels_.erase(levels_.begin() + static_cast<std::ptrdiff_t>(from));
+  const std::size_t at = std::min(to, levels_.size());
+  levels_.insert(levels_.begin() + static_cast<std::ptrdiff_t>(at), copy);
+}
+
+bool RoundObject::ApplyTextures() {
+  const std::size_t rings = areas_.size();
+  const unsigned n = pointsPerRing_;
+  if (textures_.faces.size() != Textures::FaceCount(rings, n) || textures_.faces.front().points.size() != n) {
+    textures_.Rebuild(rings, n);
+    textures_.GrundDeckFl = 3;
+  }
+
+  // An object without rings has no faces to texture.
+  bool result = rings != 0;
+  if (result) {
+    for (const TextureLevel& level : levels_) {
+      if (level.startArea == level.endArea) continue;
+      if (!level.Apply(textures_, n, areas_)) {
+        result = false;
+        break;
+      }
+    }
+  }
+  ResetCaps(textures_, rings, n);
+  texCoordsValid_ = result;
+  return result;
+}
