@@ -7,7 +7,7 @@
 
 namespace modelstrings {
 
-constexpr unsigned kRingInvalid = 199;   // radius, ellipse, points
+constexpr unsigned kRingInvalid = 199;  // radius, ellipse, points
 constexpr unsigned kDegreeRange = 200;
 constexpr unsigned kMinimumSpan = 201;
 constexpr unsigned kNoSuchLayer = 202;

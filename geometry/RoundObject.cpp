@@ -54,22 +54,21 @@ void RoundObject::InsertRing(std::size_t index, double startDegree, double endDe
   texCoordsValid_ = false;
 
   // Everything that can fail happens before the object changes, so that a
-  // refused ring leaves it as it was.
+  // refused ring leaves it as it was. A ring on top only adds a row of faces
+  // (the indices of the rows below stay); one in between renumbers them all.
   Area ring(pointsPerRing_, startDegree, endDegree, height, radius, ellipse);
-  Textures faces;
-  faces.Rebuild(rings, pointsPerRing_);
-
-  if (index >= areas_.size()) {
-    areas_.push_back(ring);  // strong guarantee on its own
-  } else {
-    std::vector<Area> inserted;
-    inserted.reserve(rings);
-    inserted.insert(inserted.end(), areas_.begin(), areas_.begin() + static_cast<std::ptrdiff_t>(index));
-    inserted.push_back(ring);
-    inserted.insert(inserted.end(), areas_.begin() + static_cast<std::ptrdiff_t>(index), areas_.end());
-    areas_.swap(inserted);
+  const bool onTop = index >= areas_.size();
+  const auto at = areas_.begin() + static_cast<std::ptrdiff_t>(std::min(index, areas_.size()));
+  const auto inserted = areas_.insert(at, std::move(ring));
+  try {
+    if (onTop)
+      textures_.AddTopRing(rings, pointsPerRing_);  // GrundDeckFl stays
+    else
+      textures_.Rebuild(rings, pointsPerRing_);
+  } catch (...) {
+    areas_.erase(inserted);
+    throw;
   }
-  textures_.faces.swap(faces.faces);  // GrundDeckFl stays
   UpdateLevelCounts();
 }
 
@@ -77,15 +76,11 @@ void RoundObject::RemoveArea(int index) {
   if (index != -1 && (index < 0 || static_cast<std::size_t>(index) >= areas_.size())) ThrowRingIndex();
   texCoordsValid_ = false;
 
-  const std::size_t rings = index == -1 ? 0 : areas_.size() - 1;
-  Textures faces;
-  faces.Rebuild(rings, pointsPerRing_);
-
   if (index == -1)
     areas_.clear();
   else
     areas_.erase(areas_.begin() + index);
-  textures_.faces.swap(faces.faces);
+  textures_.Rebuild(areas_.size(), pointsPerRing_);
   UpdateLevelCounts();
 }
 

@@ -33,7 +33,9 @@ class Area {
   // radius or ellipse factor <= 0 and the SetDegrees texts for bad degrees.
   Area(unsigned points, double startDegree, double endDegree, double height, double radius, double ellipse);
   Area(const Area&) = default;
+  Area(Area&&) noexcept = default;
   Area& operator=(const Area&) = default;
+  Area& operator=(Area&&) noexcept = default;
   virtual ~Area() = default;
 
   // Overwrites every point from the ring's parameters; unit normals pointing
@@ -93,6 +95,11 @@ class Textures {
   // index 0 and coordinate (0, 0), base and top faces n corners.
   // GrundDeckFl is left alone.
   void Rebuild(std::size_t rings, unsigned n);
+  // Grows a list made for rings - 1 rings by one ring on top: the side faces
+  // already there keep their contents, the new row and the top face start as
+  // in a new list. Rebuilds when the list has another shape. Costs O(n), so
+  // stacking many rings does not rebuild the whole list each time.
+  void AddTopRing(std::size_t rings, unsigned n);
 
   std::vector<FaceTexture> faces;
   int GrundDeckFl = 3;  // bit 0: base area, bit 1: top area

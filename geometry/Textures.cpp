@@ -219,6 +219,21 @@ void Textures::Rebuild(std::size_t rings, unsigned n) {
   ResetCaps(*this, rings, n);
 }
 
+void Textures::AddTopRing(std::size_t rings, unsigned n) {
+  if (rings < 2 || faces.size() != FaceCount(rings - 1, n) || faces.front().points.size() != n) {
+    Rebuild(rings, n);
+    return;
+  }
+  FaceTexture quad;
+  quad.points.assign(4, 0);
+  quad.coords.assign(4, TexCoord{0, 0});
+  FaceTexture top = std::move(faces.back());
+  faces.pop_back();
+  faces.insert(faces.end(), n, quad);
+  faces.push_back(std::move(top));
+  ResetCaps(*this, rings, n);
+}
+
 // --- TextureLevel ---
 
 void TextureLevel::SetAreas(unsigned start, unsigned end) {

@@ -387,3 +387,35 @@ TEST_F(TexturesTest, MoveTextureLevel) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TexturesTest, RingOnTopKeepsTheRowsBelowAndInsertedRingRenumbers) {
+  RoundObject object = Cylinder(4, 2);
+  object.GetTextureLevel(object.AddTextureLevel());
+  ASSERT_TRUE(object.ApplyTextures());
+  const std::vector<FaceTexture> before = object.GetTextures().faces;
+
+  object.AddArea(0, 360, 2, 1, 1);
+  const auto& faces = object.GetTextures().faces;
+  ASSERT_EQ(Textures::FaceCount(3, 4), faces.size());
+  for (unsigned f = 1; f <= 4; ++f) {  // the first row as it was
+    EXPECT_EQ(before[f].points, faces[f].points) << f;
+    EXPECT_EQ(before[f].coords, faces[f].coords) << f;
+  }
+  for (unsigned f = 5; f <= 8; ++f) {  // the new row starts as in a new list
+    EXPECT_EQ(kZeroCorners, faces[f].points) << f;
+    EXPECT_EQ(kZeroCoords, faces[f].coords) << f;
+  }
+  EXPECT_EQ((std::vector<std::uint16_t>{8, 9, 10, 11}), faces.back().points);  // top: the new ring
+  EXPECT_EQ((std::vector<std::uint16_t>{3, 2, 1, 0}), faces.front().points);
+
+  // A ring in between shifts every row above it: the list starts anew.
+  object.InsertArea(1, 0, 360, 0.5, 1, 1);
+  ASSERT_EQ(Textures::FaceCount(4, 4), object.GetTextures().faces.size());
+  for (std::size_t f = 1; f + 1 < object.GetTextures().faces.size(); ++f)
+    EXPECT_EQ(kZeroCorners, object.GetTextures().faces[f].points) << f;
+  EXPECT_EQ((std::vector<std::uint16_t>{12, 13, 14, 15}), object.GetTextures().faces.back().points);
+}
+
+}  // namespace
