@@ -1,0 +1,7 @@
+#include "HistoryMenu.h"
+
+void HistoryMenu::UpdateMenu(bool canUndo, bool canRedo) const {
+  if (!menu_) return;
+  ::EnableMenuItem(menu_, undoId_, MF_BYCOMMAND | (canUndo ? MF_ENABLED : MF_GRAYED));
+  ::EnableMenuItem(menu_, redoId_, MF_BYCOMMAND | (canRedo ? MF_ENABLED : MF_GRAYED));
+}
