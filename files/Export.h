@@ -1,0 +1,35 @@
+#pragma once
+// The simulator's object file (.k7mobj): fixed properties, every point with
+// its normal, and the faces with point indices and texture coordinates.
+#include <string>
+
+#include "files/XmlText.h"
+#include "geometry/RoundObject.h"
+
+// The object text without the XML declaration; `exportPath` is the file
+// being written (for the texture path). The caller applies the texture
+// layers first: the faces are written as they are.
+std::wstring Export(const RoundObject& object, const std::wstring& exportPath, const std::wstring& simFolder);
+
+// The whole file's text: the XML declaration, CR LF, then Export's text.
+std::wstring ExportFileText(const RoundObject& object, const std::wstring& exportPath,
+                            const std::wstring& simFolder);
+
+// Pieces the project file shares with the export.
+namespace objectxml {
+
+extern const wchar_t kDeclaration[];  // <?xml ...?> and CR LF
+
+// Which of the base and top faces the files hold, by GrundDeckFl.
+inline bool HasBaseFace(int grundDeckFl) { return (grundDeckFl & 1) != 0; }
+inline bool HasTopFace(int grundDeckFl) { return (grundDeckFl & 2) != 0; }
+
+// Characters to reserve for an object of `rings` rings of `n` points.
+std::size_t ReserveSize(std::size_t rings, unsigned n, std::size_t fixed);
+
+// One "<Point>" block.
+void AppendPoint(std::wstring& out, const Point& point, xmltext::NumberFormatter& numbers);
+// The "<Flaeche>" blocks GrundDeckFl selects; none without rings.
+void AppendFaces(std::wstring& out, const RoundObject& object, xmltext::NumberFormatter& numbers);
+
+}  // namespace objectxml
