@@ -145,9 +145,9 @@ class ItemReader {
 };
 
 // "x,y" into a pair of 32-bit integers.
-bool ParsePair(const std::wstring& text, TexCoord& pair) {
+bool ParsePair(std::wstring_view text, TexCoord& pair) {
   const std::size_t comma = text.find(L',');
-  if (comma == std::wstring::npos) return false;
+  if (comma == std::wstring_view::npos) return false;
   return xmlread::ParseInt(text.substr(0, comma), pair.first) &&
          xmlread::ParseInt(text.substr(comma + 1), pair.second);
 }

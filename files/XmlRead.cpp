@@ -15,7 +15,7 @@ namespace {
 
 // The number as ASCII without surrounding blanks; false when it holds any
 // other character, since no number does.
-bool ToAscii(const std::wstring& text, std::string& ascii) {
+bool ToAscii(std::wstring_view text, std::string& ascii) {
   std::size_t first = 0;
   std::size_t last = text.size();
   while (first < last && (text[first] == L' ' || text[first] == L'\t')) ++first;
@@ -53,7 +53,7 @@ bool IsDecimal(const std::string& s) {
 }
 
 template <typename T>
-bool ParseInteger(const std::wstring& text, T& value) {
+bool ParseInteger(std::wstring_view text, T& value) {
   std::string s;
   if (!ToAscii(text, s)) return false;
   const char* first = s.data();
@@ -92,7 +92,7 @@ bool NameIs(const XML_Char* name, const char* ascii) {
   }
 }
 
-bool ParseDouble(const std::wstring& text, double& value) {
+bool ParseDouble(std::wstring_view text, double& value) {
   std::string s;
   if (!ToAscii(text, s) || !IsDecimal(s)) return false;
   const char* first = s.data();
@@ -105,8 +105,8 @@ bool ParseDouble(const std::wstring& text, double& value) {
   return true;
 }
 
-bool ParseInt(const std::wstring& text, std::int32_t& value) { return ParseInteger(text, value); }
-bool ParseUnsigned(const std::wstring& text, std::uint32_t& value) { return ParseInteger(text, value); }
+bool ParseInt(std::wstring_view text, std::int32_t& value) { return ParseInteger(text, value); }
+bool ParseUnsigned(std::wstring_view text, std::uint32_t& value) { return ParseInteger(text, value); }
 
 bool StartElementReader::Parse(const std::string& bytes) {
   // The files end in a zero byte that is not part of the XML.

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <string_view>
 
 namespace xmlread {
 
@@ -21,9 +22,9 @@ bool NameIs(const XML_Char* name, const char* ascii);
 // optional blanks around the number, an optional sign, digits; doubles also a
 // decimal point and an exponent. Anything else (a decimal comma, trailing
 // characters, "inf", "nan", values out of the type's range) fails.
-bool ParseDouble(const std::wstring& text, double& value);
-bool ParseInt(const std::wstring& text, std::int32_t& value);
-bool ParseUnsigned(const std::wstring& text, std::uint32_t& value);
+bool ParseDouble(std::wstring_view text, double& value);
+bool ParseInt(std::wstring_view text, std::int32_t& value);
+bool ParseUnsigned(std::wstring_view text, std::uint32_t& value);
 
 // Derive and implement OnStartElement; Parse runs one expat parse of the
 // bytes up to their first zero byte as the final chunk.

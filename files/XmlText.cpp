@@ -1,5 +1,7 @@
 #include "files/XmlText.h"
 
+#include <charconv>
+
 namespace xmltext {
 
 namespace {
@@ -73,19 +75,21 @@ std::wstring DecodeLineBreaks(const std::wstring& text) {
   return out;
 }
 
-NumberFormatter::NumberFormatter() { stream_.imbue(std::locale::classic()); }
+namespace {
 
-template <typename T>
-void NumberFormatter::AppendAny(std::wstring& out, T value) {
-  stream_.str(std::string());
-  stream_.clear();
-  stream_ << value;
-  // The classic locale only produces ASCII.
-  for (const char c : stream_.str()) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+template <typename... Format>
+void AppendChars(std::wstring& out, Format... format) {
+  char digits[64];
+  const auto result = std::to_chars(digits, digits + sizeof digits, format...);
+  for (const char* c = digits; c != result.ptr; ++c) out.push_back(static_cast<wchar_t>(*c));  // ASCII only
 }
 
-void NumberFormatter::Append(std::wstring& out, double value) { AppendAny(out, value); }
-void NumberFormatter::Append(std::wstring& out, long long value) { AppendAny(out, value); }
-void NumberFormatter::Append(std::wstring& out, unsigned long long value) { AppendAny(out, value); }
+}  // namespace
+
+void NumberFormatter::Append(std::wstring& out, double value) {
+  AppendChars(out, value, std::chars_format::general, 6);
+}
+void NumberFormatter::Append(std::wstring& out, long long value) { AppendChars(out, value); }
+void NumberFormatter::Append(std::wstring& out, unsigned long long value) { AppendChars(out, value); }
 
 }  // namespace xmltext

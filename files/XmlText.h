@@ -39,20 +39,15 @@ std::wstring DecodeLineBreaks(const std::wstring& text);
 
 // Formats numbers as a classic-locale stream does by default: doubles in
 // general notation with 6 significant digits (2.0 -> "2", 0.5 -> "0.5"),
-// integers plain decimal. Keeps one stream for many numbers.
+// integers plain decimal. std::to_chars gives exactly that, whatever the
+// global locale, and many times faster than a stream.
 class NumberFormatter {
  public:
-  NumberFormatter();
   void Append(std::wstring& out, double value);
   void Append(std::wstring& out, long long value);
   void Append(std::wstring& out, unsigned long long value);
   void Append(std::wstring& out, int value) { Append(out, static_cast<long long>(value)); }
   void Append(std::wstring& out, unsigned value) { Append(out, static_cast<unsigned long long>(value)); }
-
- private:
-  template <typename T>
-  void AppendAny(std::wstring& out, T value);
-  std::ostringstream stream_;
 };
 
 }  // namespace xmltext

@@ -8,43 +8,16 @@
 
 #include "geometry/RoundObject.h"
 #include "mwWinAPI/Exceptions.h"
+#include "tests/geometry/ModelTexts.h"
 #ifndef _WIN32
 #include "mwWinAPI/NativeStrings.h"
 #endif
 
 namespace {
 
+using RingTest = EnglishTexts;
+
 constexpr double kTol = 1e-9;  // the ring generator's pi is good to about 1e-12
-
-// The user texts are compared in English whatever the developer's locale.
-class RingTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-#ifndef _WIN32
-    mwWinAPI::SetNativeLanguage(mwWinAPI::Language::English);
-#endif
-  }
-};
-
-template <typename F>
-std::wstring UserText(F&& f) {
-  try {
-    f();
-  } catch (const mwstd::invalid_argument& e) {
-    return e.what();
-  }
-  return L"<nothing thrown>";
-}
-
-template <typename E, typename F>
-std::string ModelText(F&& f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.what();
-  }
-  return "<nothing thrown>";
-}
 
 const std::wstring kRingInvalid =
     L"Radius, ellipse factor and height must be greater than 0 and there must be at least 3 points!";

@@ -7,6 +7,7 @@
 
 #include "geometry/RoundObject.h"
 #include "mwWinAPI/Exceptions.h"
+#include "tests/geometry/ModelTexts.h"
 #ifndef _WIN32
 #include "mwWinAPI/NativeStrings.h"
 #endif
@@ -14,16 +15,6 @@
 namespace {
 
 constexpr double kTol = 1e-9;
-
-template <typename F>
-std::string ModelText(F&& f) {
-  try {
-    f();
-  } catch (const std::invalid_argument& e) {
-    return e.what();
-  }
-  return "<nothing thrown>";
-}
 
 void ExpectRing(const Area& ring, double radius, double height) {
   EXPECT_NEAR(ring.Radius(), radius, kTol);

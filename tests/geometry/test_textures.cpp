@@ -10,46 +10,20 @@
 
 #include "geometry/RoundObject.h"
 #include "mwWinAPI/Exceptions.h"
+#include "tests/geometry/ModelTexts.h"
 #ifndef _WIN32
 #include "mwWinAPI/NativeStrings.h"
 #endif
 
 namespace {
 
+using TexturesTest = EnglishTexts;
+
 const std::wstring kNoSuchLayer = L"This texture layer does not exist!";
 const std::wstring kPointRange =
     L"Both Start- and Endpoint are not allowed to be higher than the point count!";
 const std::wstring kPlainRange =
     L"Both Start- and Endplain are not allowed to be hgiher than the plain count!";
-
-class TexturesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-#ifndef _WIN32
-    mwWinAPI::SetNativeLanguage(mwWinAPI::Language::English);
-#endif
-  }
-};
-
-template <typename F>
-std::wstring UserText(F&& f) {
-  try {
-    f();
-  } catch (const mwstd::invalid_argument& e) {
-    return e.what();
-  }
-  return L"<nothing thrown>";
-}
-
-template <typename F>
-std::string ModelText(F&& f) {
-  try {
-    f();
-  } catch (const std::invalid_argument& e) {
-    return e.what();
-  }
-  return "<nothing thrown>";
-}
 
 // A closed cylinder of `rings` rings at heights 0, 1, 2, ...
 RoundObject Cylinder(unsigned n, unsigned rings) {
