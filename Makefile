@@ -56,6 +56,9 @@ bench: setup
 	@cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DORBIFORM_SANITIZE=OFF -DORBIFORM_TESTS=OFF -DORBIFORM_BENCHMARKS=ON >/dev/null
 	@cmake --build $(RELEASE) -j$(JOBS)
 	@$(RELEASE)/bench/orbiform_bench
+	@$(MAKE) --no-print-directory win64
+	@echo "The same under Wine (64-bit Windows build):"
+	@scripts/wine-run $(WIN64)/bench/orbiform_timing.exe
 
 FUZZ_SECONDS ?= 60
 fuzz: setup
