@@ -51,12 +51,12 @@ void RoundObject::InsertRing(std::size_t index, double startDegree, double endDe
                              double radius, double ellipse) {
   const std::size_t rings = areas_.size() + 1;
   if (rings * pointsPerRing_ > kMaxObjectPoints) modelstrings::Throw(modelstrings::kTooManyPoints);
-  texCoordsValid_ = false;
 
   // Everything that can fail happens before the object changes, so that a
   // refused ring leaves it as it was. A ring on top only adds a row of faces
   // (the indices of the rows below stay); one in between renumbers them all.
   Area ring(pointsPerRing_, startDegree, endDegree, height, radius, ellipse);
+  texCoordsValid_ = false;
   const bool onTop = index >= areas_.size();
   const auto at = areas_.begin() + static_cast<std::ptrdiff_t>(std::min(index, areas_.size()));
   const auto inserted = areas_.insert(at, std::move(ring));
@@ -91,7 +91,7 @@ void RoundObject::SetPointsPerRing(unsigned n) {
 
   // Built aside first, so that a failed allocation leaves the object intact.
   Textures faces;
-  faces.Rebuild(std::max<std::size_t>(areas_.size(), 2), n);
+  faces.Rebuild(areas_.size(), n);  // the count ApplyTextures keeps
   std::vector<Area> resized = areas_;
   for (Area& ring : resized) ring.ResizePoints(n);
 

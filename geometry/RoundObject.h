@@ -198,7 +198,8 @@ class RoundObject {
   std::size_t TextureLevelCount() const { return levels_.size(); }
   const std::vector<TextureLevel>& TextureLevels() const { return levels_; }
   std::vector<TextureLevel>& TextureLevels() { return levels_; }
-  // mwstd::invalid_argument (202) for a layer that does not exist.
+  // std::out_of_range for a layer that does not exist; removing or moving one
+  // throws mwstd::invalid_argument (202), the text the user reads.
   TextureLevel& GetTextureLevel(std::size_t index);
   const TextureLevel& GetTextureLevel(std::size_t index) const;
   std::size_t AddTextureLevel();

@@ -317,15 +317,9 @@ TexCoord RoundObject::GetTexCoordinate(std::size_t face, std::size_t corner) con
 
 // --- RoundObject: texture layers ---
 
-TextureLevel& RoundObject::GetTextureLevel(std::size_t index) {
-  if (index >= levels_.size()) modelstrings::Throw(modelstrings::kNoSuchLayer);
-  return levels_[index];
-}
+TextureLevel& RoundObject::GetTextureLevel(std::size_t index) { return levels_.at(index); }
 
-const TextureLevel& RoundObject::GetTextureLevel(std::size_t index) const {
-  if (index >= levels_.size()) modelstrings::Throw(modelstrings::kNoSuchLayer);
-  return levels_[index];
-}
+const TextureLevel& RoundObject::GetTextureLevel(std::size_t index) const { return levels_.at(index); }
 
 std::size_t RoundObject::AddTextureLevel() {
   const unsigned rings = static_cast<unsigned>(areas_.size());

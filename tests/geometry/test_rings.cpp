@@ -225,10 +225,14 @@ TEST_F(RingTest, RemovalChecksIndexClearsValidFlagAndClampsLayers) {
   EXPECT_EQ(object.AreaCount(), 3u);
 
   object.SetTexCoordsValid(true);
+  object.SetGrundDeckFl(2);
   object.RemoveArea(2);
   EXPECT_FALSE(object.TexCoordsValid());
   EXPECT_EQ(object.AreaCount(), 2u);
   EXPECT_EQ(object.FaceCount(), 4u + 2);
+  object.GenerateAllPoints();
+  EXPECT_TRUE(object.ApplyTextures());
+  EXPECT_EQ(object.GrundDeckFl(), 2);  // the user's base/top choice survives a removal
   EXPECT_EQ(object.GetTextureLevel(layer).endArea, 1u);
   EXPECT_EQ(object.GetTextureLevel(layer).areaCount, 2u);
 
@@ -278,10 +282,19 @@ TEST_F(RingTest, PointsPerRingChangeResizesRingsFacesAndLayers) {
   EXPECT_EQ(object.GetArea(2).GetPoint(5).nz, 0);
   EXPECT_EQ(object.GetTextureLevel(layer).endPoint, 5u);
 
-  // Without rings the faces still describe two rings.
+  // Fewer than two rings: only the base and top areas, the list that
+  // ApplyTextures keeps, so a one-ring object keeps its base/top choice.
   RoundObject empty(4, 0);
   empty.SetPointsPerRing(5);
-  EXPECT_EQ(empty.FaceCount(), 5u + 2);
+  EXPECT_EQ(empty.FaceCount(), 2u);
+  RoundObject disc(4, 0);
+  disc.AddArea(0, 360, 0, 1, 1);
+  disc.SetGrundDeckFl(1);
+  disc.SetPointsPerRing(6);
+  disc.GenerateAllPoints();
+  EXPECT_TRUE(disc.ApplyTextures());
+  EXPECT_EQ(disc.GrundDeckFl(), 1);
+  EXPECT_EQ(disc.FaceCount(), 2u);
 }
 
 TEST_F(RingTest, RotateVectorsFlipsNormalsAndFlag) {

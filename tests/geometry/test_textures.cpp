@@ -289,11 +289,11 @@ TEST_F(TexturesTest, FaceAccessNeedsValidCoordinates) {
 
 TEST_F(TexturesTest, LayerRangeAndIndexChecks) {
   RoundObject object = Cylinder(4, 3);
-  EXPECT_EQ(UserText([&] { object.GetTextureLevel(0); }), kNoSuchLayer);
+  EXPECT_THROW(object.GetTextureLevel(0), std::out_of_range);
   EXPECT_EQ(UserText([&] { object.RemoveTextureLevel(0); }), kNoSuchLayer);
   EXPECT_EQ(UserText([&] { object.MoveTextureLevel(0, 0, false); }), kNoSuchLayer);
   object.AddTextureLevel();
-  EXPECT_EQ(UserText([&] { object.GetTextureLevel(1); }), kNoSuchLayer);
+  EXPECT_THROW(object.GetTextureLevel(1), std::out_of_range);
   EXPECT_EQ(UserText([&] { object.MoveTextureLevel(1, 0, true); }), kNoSuchLayer);
 
   TextureLevel& level = object.GetTextureLevel(0);
