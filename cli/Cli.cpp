@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cwchar>
@@ -150,7 +151,9 @@ Settings ReadSettings(const std::vector<std::wstring>& args, std::size_t first, 
   while (!in.Done()) {
     const std::wstring arg = in.Take();
     if (arg == L"--points") {
-      s.points = static_cast<unsigned>(ParseInteger(in.Value(arg), arg, 0, 1000000));
+      // Any whole number: the wizard's own check below gives its message.
+      const long points = ParseInteger(in.Value(arg), arg, LONG_MIN, LONG_MAX);
+      s.points = points < 0 || points > 1000000 ? 0u : static_cast<unsigned>(points);
     } else if (arg == L"--axis") {
       s.axis = static_cast<int>(ParseInteger(in.Value(arg), arg, 0, 5));
     } else if (arg == L"--plain" && !sphere) {

@@ -53,8 +53,9 @@ int DayOfWeek(const Date& d) {
   return static_cast<int>(days + 4 - FloorDiv(days + 4, 7) * 7);
 }
 
-// "d.m.y" as written by the options file; false for anything that is not a
-// calendar day, so a damaged value does not become the stored date.
+// "d.m.y" as written by the options file; false unless the day is 1..31 and
+// the month 1..12, so a damaged value does not become the stored date (a
+// 31st of a shorter month simply counts on into the next one).
 bool ParseDate(const std::wstring& text, Date& date) {
   std::vector<std::wstring> parts;
   if (mwstd::split(parts, text, L'.') != 3) return false;

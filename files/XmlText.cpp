@@ -50,10 +50,10 @@ std::wstring EncodeLineBreaks(const std::wstring& text) {
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
-      out += L"\\n";
+      out += L"/n";
       ++i;
     } else if (text[i] == L'\n') {
-      out += L"\\n";
+      out += L"/n";
     } else {
       out.push_back(text[i]);
     }
@@ -65,7 +65,7 @@ std::wstring DecodeLineBreaks(const std::wstring& text) {
   std::wstring out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'\\' && i + 1 < text.size() && text[i + 1] == L'n') {
+    if (text[i] == L'/' && i + 1 < text.size() && text[i + 1] == L'n') {
       out += L"\r\n";
       ++i;
     } else {

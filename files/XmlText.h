@@ -31,9 +31,9 @@ class ClassicLocaleGuard {
 void AppendEscaped(std::wstring& out, const std::wstring& text);
 
 // Multi-line texts (object info) are stored on one line: every CR LF, then
-// every remaining LF, becomes the two characters backslash and n.
-// DecodeLineBreaks turns every backslash-n pair back into CR LF, so a
-// backslash-n the user typed himself comes back as a line break.
+// every remaining LF, becomes the two characters slash and n ("/n"), the form
+// the simulator and older files use. DecodeLineBreaks turns every "/n" back
+// into CR LF, so a "/n" the user typed himself comes back as a line break.
 std::wstring EncodeLineBreaks(const std::wstring& text);
 std::wstring DecodeLineBreaks(const std::wstring& text);
 

@@ -43,10 +43,12 @@ void WriteBytesReplacing(const std::wstring& path, const std::string& bytes) {
     }
     done += static_cast<std::size_t>(n);
   }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    const int error = errno;
+  // Close in any case, then report the first failure.
+  const int synced = ::fsync(fd) == 0 ? 0 : errno;
+  const int closed = ::close(fd) == 0 ? 0 : errno;
+  if (synced != 0 || closed != 0) {
     ::unlink(temp.c_str());
-    Fail(target, error);
+    Fail(target, synced != 0 ? synced : closed);
   }
   if (std::rename(temp.c_str(), target.c_str()) != 0) {
     const int error = errno;
@@ -57,6 +59,7 @@ void WriteBytesReplacing(const std::wstring& path, const std::string& bytes) {
 
 std::string ReadFileBytes(const std::wstring& path) {
   const std::string name = ToUtf8(path);
+  errno = 0;  // so that a failure below reports its own cause
   std::ifstream in(name, std::ios::binary);
   if (!in) Fail(name, errno ? errno : ENOENT);
   std::ostringstream bytes;

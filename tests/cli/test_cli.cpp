@@ -130,6 +130,8 @@ TEST_F(CliTest, RefusedInputLeavesNoFileAndKeepsAnOldOne) {
   // The wizard's own limit for points per ring.
   EXPECT_EQ(1, Run({L"cylinder", L"--points", L"1001", L"--plain", L"0,1,1,0,360", out}));
   EXPECT_EQ("orbiform-cli: Total points must be at least 3 and at most 1000!\n", err_);
+  EXPECT_EQ(1, Run({L"cylinder", L"--points", L"-1", L"--plain", L"0,1,1,0,360", out}));
+  EXPECT_EQ("orbiform-cli: Total points must be at least 3 and at most 1000!\n", err_);
   EXPECT_FALSE(fs::exists(out));
   // The model's own text for a plain it refuses.
   EXPECT_EQ(1, Run({L"cylinder", L"--plain", L"0,1,1,0,20", out}));

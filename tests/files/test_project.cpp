@@ -54,7 +54,7 @@ TEST(ProjectFile, GoldenFiles) {
 }
 
 TEST(ProjectFile, CylinderRoundTripForEveryGrundDeckFl) {
-  for (int flags = 0; flags <= 3; ++flags) {
+  for (const int flags : {0, 1, 2, 3, 5}) {
     SCOPED_TRACE(flags);
     const RoundObject object = filetest::MakeCylinder(6, 4, flags);
     auto read = RoundTrip(object);
@@ -112,12 +112,12 @@ TEST(ProjectFile, TextsRoundTrip) {
   EXPECT_EQ(read->FileAuthor(), object.FileAuthor());
   EXPECT_EQ(read->FileInfo(), object.FileInfo());
   EXPECT_EQ(read->Texture(), object.Texture());
-  // A lone LF comes back as CR LF; a backslash-n typed as text cannot be told
+  // A lone LF comes back as CR LF; a slash-n typed as text cannot be told
   // from a line break.
-  object.SetFileInfo(L"a\nb C:\\neu");
+  object.SetFileInfo(L"a\nb www.bahn.de/neu C:\\neu");
   read = Parse(filetest::FileBytes(ProjectFileText(object, kSim, kPath)));
   ASSERT_TRUE(read);
-  EXPECT_EQ(read->FileInfo(), L"a\r\nb C:\r\neu");
+  EXPECT_EQ(read->FileInfo(), L"a\r\nb www.bahn.de\r\neu C:\\neu");
 }
 
 TEST(ProjectFile, CommaLocaleStillUsesDecimalPoint) {
@@ -161,7 +161,7 @@ TEST(ProjectFile, HandWrittenForms) {
   // elements before the object, and whatever follows the zero byte.
   auto read =
       Parse(Doc("<Datei><Props Points=\"7\" /><Point/>"
-                "<sphereobject>\n<PROPS fileinfo=\"Zeile 1\\nZeile 2\" fileauthor=\"Eva\" TEXTURE=\"\" "
+                "<sphereobject>\n<PROPS fileinfo=\"Zeile 1/nZeile 2\" fileauthor=\"Eva\" TEXTURE=\"\" "
                 "points=\" 3 \" "
                 "axis=\"2\" grunddeckfl=\"1\" vectorsreversed=\"1\" areas=\"7\" radius=\"+2.5\" Heigth=\"9\" "
                 "Farbe=\"rot\"/>\n"
