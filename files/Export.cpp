@@ -11,19 +11,24 @@ std::size_t ReserveSize(std::size_t rings, unsigned n, std::size_t fixed) {
   return (sides + rings * 80) * n + fixed;
 }
 
+namespace {
+
+// "a;b;c"
+void AppendTriple(std::wstring& out, double a, double b, double c, xmltext::NumberFormatter& numbers) {
+  numbers.Append(out, a);
+  out += L';';
+  numbers.Append(out, b);
+  out += L';';
+  numbers.Append(out, c);
+}
+
+}  // namespace
+
 void AppendPoint(std::wstring& out, const Point& point, xmltext::NumberFormatter& numbers) {
   out += L"<Point>\r\n<Props Normal=\"";
-  numbers.Append(out, point.nx);
-  out += L';';
-  numbers.Append(out, point.ny);
-  out += L';';
-  numbers.Append(out, point.nz);
+  AppendTriple(out, point.nx, point.ny, point.nz, numbers);
   out += L"\" Vekt=\"";
-  numbers.Append(out, point.x);
-  out += L';';
-  numbers.Append(out, point.y);
-  out += L';';
-  numbers.Append(out, point.z);
+  AppendTriple(out, point.x, point.y, point.z, numbers);
   out += L"\" />\r\n</Point>\r\n";
 }
 
