@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "geometry/PlainDouble.h"
+
 constexpr unsigned kMinPointsPerRing = 3;
 constexpr unsigned kMaxPointsPerRing = 3000;
 // Total points of one object; the view's 16-bit indices and the simulator
