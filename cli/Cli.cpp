@@ -1,4 +1,6 @@
-#include "Cli.h"
+// Turns the command line into the wizard's steps (geometry/ObjectRecipe.h)
+// and writes, converts or describes the files.
+#include "cli/Cli.h"
 
 #include <array>
 #include <cerrno>
@@ -11,10 +13,12 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "editor/res/resource.h"
 #include "files/Export.h"
 #include "files/Options.h"
 #include "files/ProjectFile.h"
 #include "files/TexturePath.h"
+#include "geometry/ObjectRecipe.h"
 #include "geometry/RoundObject.h"
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/SafeFile.h"
@@ -23,17 +27,6 @@
 
 namespace cli {
 namespace {
-
-// Texts the editor's dialogs show for the same mistakes.
-constexpr unsigned kStrNotValidProject = 145;
-constexpr unsigned kStrPointsRange = 159;
-constexpr unsigned kStrRadius = 160;
-constexpr unsigned kStrEllipse = 161;
-constexpr unsigned kStrDegree = 162;
-constexpr unsigned kStrPlains = 163;
-
-// The line the editor adds to the info of every object it creates.
-const wchar_t kCreatorLine[] = L"\r\nErstellt mit K7M Orbiform, Version 2.1";
 
 const char kUsage[] =
     "usage:\n"
@@ -111,7 +104,7 @@ struct Plain {
 };
 
 struct Settings {
-  unsigned points = 5;  // the wizard's default
+  long points = orbiform::kDefaultPointsPerRing;
   int axis = 0;
   std::vector<Plain> plains;
   bool reversed = false;
@@ -152,8 +145,7 @@ Settings ReadSettings(const std::vector<std::wstring>& args, std::size_t first, 
     const std::wstring arg = in.Take();
     if (arg == L"--points") {
       // Any whole number: the wizard's own check below gives its message.
-      const long points = ParseInteger(in.Value(arg), arg, LONG_MIN, LONG_MAX);
-      s.points = points < 0 || points > 1000000 ? 0u : static_cast<unsigned>(points);
+      s.points = ParseInteger(in.Value(arg), arg, LONG_MIN, LONG_MAX);
     } else if (arg == L"--axis") {
       s.axis = static_cast<int>(ParseInteger(in.Value(arg), arg, 0, 5));
     } else if (arg == L"--plain" && !sphere) {
@@ -210,8 +202,7 @@ Settings ReadSettings(const std::vector<std::wstring>& args, std::size_t first, 
     }
   }
   if (s.positional.size() != 1) throw UsageError{L"exactly one output file is needed"};
-  // The wizard's limits for the points per ring.
-  if (s.points < 3 || s.points > 1000) throw Refused{Text(kStrPointsRange)};
+  orbiform::CheckWizardPoints(s.points);
   return s;
 }
 
@@ -233,33 +224,25 @@ void Write(const RoundObject& object, const std::wstring& path, const std::wstri
   }
 }
 
-// The wizard's final page and the New command's finishing touches.
+// The wizard's final page, then what New and the editing commands add.
 void Finish(RoundObject& object, const Settings& s) {
-  TextureLevel& layer = object.GetTextureLevel(0);
-  layer.type = s.technique;
-  layer.coords = s.corners;
   if (s.texture) object.SetTexture(*s.texture);
-  object.ApplyTextures();
+  orbiform::FinishObject(object, s.technique, s.corners);
   if (s.reversed) object.RotateVectors();
   if (s.flags) object.SetGrundDeckFl(*s.flags);
-  Options defaults;
-  object.SetFileAuthor(s.author ? *s.author : defaults.defaultAuthor);
-  object.SetFileInfo(s.info ? *s.info : defaults.defaultInfo + kCreatorLine);
+  const Options defaults;
+  orbiform::SetNewObjectProperties(object, s.author ? *s.author : defaults.defaultAuthor,
+                                   defaults.defaultInfo);
+  if (s.info) object.SetFileInfo(*s.info);  // taken as given, without the creator line
 }
 
 int MakeCylinder(const std::vector<std::wstring>& args, std::string& out) {
   const Settings s = ReadSettings(args, 1, false);
   if (s.plains.empty()) throw UsageError{L"a cylinder needs at least one --plain"};
-  auto object = std::make_unique<RoundObject>(s.points, s.axis);
-  object->GetTextureLevel(object->AddTextureLevel()).SetPoints(0, s.points - 1);
-  for (const Plain& p : s.plains) {
-    // The plain page refuses these with its own texts before the model sees them.
-    if (!(p.radius > 0)) throw Refused{Text(kStrRadius)};
-    if (!(p.ellipse > 0)) throw Refused{Text(kStrEllipse)};
-    object->AddArea(p.start, p.end, p.height, p.radius, p.ellipse);
-  }
-  object->GetTextureLevel(0).SetAreas(0, static_cast<unsigned>(object->AreaCount() - 1));
-  object->GenerateAllPoints();
+  auto object = orbiform::ShapeObject(nullptr, false, static_cast<unsigned>(s.points), s.axis);
+  for (const Plain& p : s.plains)
+    orbiform::AddPlain(*object, {p.height, p.radius, p.ellipse, p.start, p.end});
+  orbiform::GenerateRings(*object);
   Finish(*object, s);
   Write(*object, s.positional[0], s.simFolder);
   out += mwWinAPI::ToUtf8(L"wrote " + s.positional[0] + L"\n");
@@ -268,27 +251,17 @@ int MakeCylinder(const std::vector<std::wstring>& args, std::string& out) {
 
 int MakeSphere(const std::vector<std::wstring>& args, std::string& out) {
   const Settings s = ReadSettings(args, 1, true);
-  auto sphere = std::make_unique<Sphere>(s.points, s.axis);
-  sphere->GetTextureLevel(sphere->AddTextureLevel()).SetPoints(0, s.points - 1);
-  // The sphere page checks each field with its setter and shows its own text.
-  auto set = [](auto&& apply, unsigned message) {
-    try {
-      apply();
-    } catch (const std::invalid_argument&) {
-      throw Refused{Text(message)};
-    }
-  };
-  if (s.rings) set([&] { sphere->SetRings(*s.rings); }, kStrPlains);
-  if (s.radius) set([&] { sphere->SetRadius(*s.radius); }, kStrRadius);
-  if (s.ellipse) set([&] { sphere->SetEllipse(*s.ellipse); }, kStrEllipse);
-  if (s.start) set([&] { sphere->SetStartDegree(*s.start); }, kStrDegree);
-  if (s.end) set([&] { sphere->SetEndDegree(*s.end); }, kStrDegree);
-  sphere->RemoveArea(-1);
-  sphere->GenerateSphere();
-  sphere->GetTextureLevel(0).SetAreas(0, static_cast<unsigned>(sphere->AreaCount() - 1));
-  sphere->GenerateAllPoints();
-  Finish(*sphere, s);
-  Write(*sphere, s.positional[0], s.simFolder);
+  auto object = orbiform::ShapeObject(nullptr, true, static_cast<unsigned>(s.points), s.axis);
+  auto& sphere = static_cast<Sphere&>(*object);
+  if (s.rings) orbiform::SetSphereRings(sphere, *s.rings);
+  if (s.radius) orbiform::SetSphereRadius(sphere, *s.radius);
+  if (s.ellipse) orbiform::SetSphereEllipse(sphere, *s.ellipse);
+  if (s.start) orbiform::SetSphereStartDegree(sphere, *s.start);
+  if (s.end) orbiform::SetSphereEndDegree(sphere, *s.end);
+  orbiform::RegenerateSphere(sphere);
+  orbiform::GenerateRings(sphere);
+  Finish(sphere, s);
+  Write(sphere, s.positional[0], s.simFolder);
   out += mwWinAPI::ToUtf8(L"wrote " + s.positional[0] + L"\n");
   return 0;
 }
@@ -303,7 +276,7 @@ std::unique_ptr<RoundObject> Open(const std::wstring& path, const std::wstring& 
     throw Refused{L"cannot read " + path + L": " + e.what()};
   }
   std::unique_ptr<RoundObject> object;
-  if (!ParseProject(bytes, object) || !object) throw Refused{path + Text(kStrNotValidProject)};
+  if (!ParseProject(bytes, object) || !object) throw Refused{path + Text(IDS_NOT_A_PROJECT)};
   object->SetTexture(ResolveTexturePath(object->Texture(), path, simFolder));
   return object;
 }
@@ -349,7 +322,7 @@ int Info(const std::vector<std::wstring>& args, std::string& out) {
   const auto object = Open(f.files[0], f.simFolder);
   std::wostringstream text;
   text.imbue(std::locale::classic());
-  const auto* sphere = dynamic_cast<const Sphere*>(object.get());
+  const auto* sphere = object->IsSphere() ? static_cast<const Sphere*>(object.get()) : nullptr;
   text << L"file: " << f.files[0] << L"\n"
        << L"type: " << (sphere ? L"sphere" : L"cylinder") << L"\n"
        << L"rings: " << object->AreaCount() << L"\n"

@@ -20,12 +20,6 @@ namespace objectxml {
 
 extern const wchar_t kDeclaration[];  // <?xml ...?> and CR LF
 
-// Which of the base and top faces the files hold, by GrundDeckFl: the base
-// with 1 or 3, the top with 2 or 3 (other values, only ever found in files,
-// hold neither, as the 3D view draws them).
-inline bool HasBaseFace(int grundDeckFl) { return grundDeckFl == 1 || grundDeckFl == 3; }
-inline bool HasTopFace(int grundDeckFl) { return grundDeckFl == 2 || grundDeckFl == 3; }
-
 // Characters to reserve for an object of `rings` rings of `n` points.
 std::size_t ReserveSize(std::size_t rings, unsigned n, std::size_t fixed);
 

@@ -44,7 +44,8 @@ void WriteProps(const RoundObject& object, std::wstring& out, const std::wstring
   out += L"\" VectorsReversed=\"";
   out += object.VectorsReversed() ? L'1' : L'0';
   out += L"\" ";
-  if (const auto* sphere = dynamic_cast<const Sphere*>(&object)) {
+  if (object.IsSphere()) {
+    const auto* sphere = static_cast<const Sphere*>(&object);
     out += L"Areas=\"";
     numbers.Append(out, sphere->Rings());
     out += L"\" ";
@@ -253,14 +254,14 @@ class ProjectReader : public xmlread::StartElementReader {
   // face only with bit 1, so the first Flaeche is face 0 or face 1.
   void NextFace() {
     const int flags = object->GrundDeckFl();
-    face_ = face_ < 0 ? (objectxml::HasBaseFace(flags) ? 0 : 1) : face_ + 1;
+    face_ = face_ < 0 ? (HasBaseFace(flags) ? 0 : 1) : face_ + 1;
     const long count = static_cast<long>(object->FaceCount());
-    const long last = objectxml::HasTopFace(flags) ? count - 1 : count - 2;
+    const long last = HasTopFace(flags) ? count - 1 : count - 2;
     if (face_ > last) Reject();
   }
 
   void ObjectProps(const XML_Char** attributes) {
-    Sphere* const sphere = dynamic_cast<Sphere*>(object.get());
+    Sphere* const sphere = object->IsSphere() ? static_cast<Sphere*>(object.get()) : nullptr;
     for (const XML_Char** a = attributes; *a; a += 2) {
       const XML_Char* const name = a[0];
       const std::wstring value = ToWide(a[1]);

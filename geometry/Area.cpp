@@ -17,7 +17,7 @@ void CheckAxis(int axis) {
 
 // Written as !(v > 0) so that NaN is refused as well.
 void CheckPositive(double value) {
-  if (!(value > 0)) modelstrings::Throw(modelstrings::kRingInvalid);
+  if (!(value > 0)) modelstrings::Throw(IDS_RING_INVALID);
 }
 
 }  // namespace
@@ -44,10 +44,9 @@ void Area::SetEllipse(double ellipse) {
 }
 
 void Area::SetDegrees(double start, double end) {
-  if (!(start >= 0 && start <= 360) || !(end >= 0 && end <= 720))
-    modelstrings::Throw(modelstrings::kDegreeRange);
+  if (!(start >= 0 && start <= 360) || !(end >= 0 && end <= 720)) modelstrings::Throw(IDS_DEGREE_RANGE);
   if (end < start) end += 360;
-  if (end - start < 30) modelstrings::Throw(modelstrings::kMinimumSpan);
+  if (end - start < 30) modelstrings::Throw(IDS_MINIMUM_SPAN);
   startDegree_ = start;
   endDegree_ = end;
 }

@@ -1,19 +1,12 @@
 #pragma once
-// String-table identifiers of the texts the model shows to the user.
+// How the model throws the texts the user reads (ids in editor/res/resource.h).
 #include <string>
 
+#include "editor/res/resource.h"
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/StringTable.h"
 
 namespace modelstrings {
-
-constexpr unsigned kRingInvalid = 199;  // radius, ellipse, points
-constexpr unsigned kDegreeRange = 200;
-constexpr unsigned kMinimumSpan = 201;
-constexpr unsigned kNoSuchLayer = 202;
-constexpr unsigned kTooManyPoints = 203;
-constexpr unsigned kPointRange = 204;
-constexpr unsigned kPlainRange = 205;
 
 // Throws mwstd::invalid_argument with the text of `id` in the user's language.
 [[noreturn]] inline void Throw(unsigned id) {

@@ -50,7 +50,7 @@ void RoundObject::InsertArea(std::size_t index, double startDegree, double endDe
 void RoundObject::InsertRing(std::size_t index, double startDegree, double endDegree, double height,
                              double radius, double ellipse) {
   const std::size_t rings = areas_.size() + 1;
-  if (rings * pointsPerRing_ > kMaxObjectPoints) modelstrings::Throw(modelstrings::kTooManyPoints);
+  if (rings * pointsPerRing_ > kMaxObjectPoints) modelstrings::Throw(IDS_TOO_MANY_POINTS);
 
   // Everything that can fail happens before the object changes, so that a
   // refused ring leaves it as it was. A ring on top only adds a row of faces
@@ -87,7 +87,7 @@ void RoundObject::RemoveArea(int index) {
 void RoundObject::SetPointsPerRing(unsigned n) {
   CheckPointsPerRing(n);
   if (n == pointsPerRing_) return;
-  if (areas_.size() * n > kMaxObjectPoints) modelstrings::Throw(modelstrings::kTooManyPoints);
+  if (areas_.size() * n > kMaxObjectPoints) modelstrings::Throw(IDS_TOO_MANY_POINTS);
 
   // Built aside first, so that a failed allocation leaves the object intact.
   Textures faces;

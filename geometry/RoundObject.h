@@ -4,7 +4,7 @@
 //
 // Plain parameter checks throw std::invalid_argument / std::out_of_range with
 // short English texts; checks whose text the user reads throw
-// mwstd::invalid_argument with a string-table text (ids in ModelStrings.h).
+// mwstd::invalid_argument with a string-table text (ids in editor/res/resource.h).
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -106,6 +106,12 @@ class Textures {
   std::vector<FaceTexture> faces;
   int GrundDeckFl = 3;  // bit 0: base area, bit 1: top area
 };
+
+// Whether an object has its base and top faces, by GrundDeckFl: the base
+// with 1 or 3, the top with 2 or 3 (other values, only ever found in files,
+// give neither). The files and the 3D view follow the same rule.
+inline bool HasBaseFace(int grundDeckFl) { return grundDeckFl == 1 || grundDeckFl == 3; }
+inline bool HasTopFace(int grundDeckFl) { return grundDeckFl == 2 || grundDeckFl == 3; }
 
 // One texture layer: a rectangle of rings x points and the bitmap region
 // laid over it.

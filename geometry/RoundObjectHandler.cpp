@@ -1,3 +1,4 @@
+// The undo/redo stacks of whole-object copies.
 #include "geometry/RoundObjectHandler.h"
 
 #include <algorithm>
@@ -68,21 +69,14 @@ bool RoundObjectHandler::Redo() {
   return true;
 }
 
-void RoundObjectHandler::ResetHistory(int kind) {
+void RoundObjectHandler::ResetHistory() {
   undo_.Clear();
   redo_.Clear();
-  kind_ = kind;
   Notify();
 }
 
-bool RoundObjectHandler::ResetHistory() {
-  const bool sphere = current_ && current_->IsSphere();
-  ResetHistory(sphere ? kSphere : 0);
-  return sphere;
-}
-
 void RoundObjectHandler::ClearAll() {
-  ResetHistory(kind_);
+  ResetHistory();
   current_.reset();
 }
 

@@ -17,8 +17,6 @@ class HistoryObserver {
 
 class RoundObjectHandler {
  public:
-  static constexpr int kSphere = 1;  // object kind of a sphere
-
   RoundObjectHandler() = default;
   RoundObjectHandler(const RoundObjectHandler&) = delete;
   RoundObjectHandler& operator=(const RoundObjectHandler&) = delete;
@@ -46,11 +44,9 @@ class RoundObjectHandler {
   bool CanUndo() const { return undo_.top >= 0; }
   bool CanRedo() const { return redo_.top >= 0; }
 
-  // Deletes every copy and stores the object kind (kSphere for a sphere).
-  void ResetHistory(int kind);
-  // Takes the kind from the current object; true when it is a sphere.
-  bool ResetHistory();
-  int Kind() const { return kind_; }
+  // Deletes every copy. History copies are Clone()s, so a sphere's keep
+  // their type without the handler tracking what the object is.
+  void ResetHistory();
   // ResetHistory, and the current object is deleted too.
   void ClearAll();
 
@@ -73,6 +69,5 @@ class RoundObjectHandler {
   std::unique_ptr<RoundObject> current_;
   Stack undo_;
   Stack redo_;
-  int kind_ = 0;
   HistoryObserver* observer_ = nullptr;
 };

@@ -46,7 +46,7 @@ void Sphere::SetEndDegree(double degree) {
 void Sphere::GenerateSphere() {
   // Refused as a whole rather than after some of the rings were added.
   if ((AreaCount() + static_cast<std::size_t>(rings_)) * PointsPerRing() > kMaxObjectPoints)
-    modelstrings::Throw(modelstrings::kTooManyPoints);
+    modelstrings::Throw(IDS_TOO_MANY_POINTS);
 
   // The sphere's degrees are halved: 0..360 walks the latitude from the
   // bottom pole (0) to the top pole (180).

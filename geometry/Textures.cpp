@@ -237,15 +237,13 @@ void Textures::AddTopRing(std::size_t rings, unsigned n) {
 // --- TextureLevel ---
 
 void TextureLevel::SetAreas(unsigned start, unsigned end) {
-  if (areaCount == 0 || start > areaCount - 1 || end > areaCount - 1)
-    modelstrings::Throw(modelstrings::kPlainRange);
+  if (areaCount == 0 || start > areaCount - 1 || end > areaCount - 1) modelstrings::Throw(IDS_PLAIN_RANGE);
   startArea = start;
   endArea = end;
 }
 
 void TextureLevel::SetPoints(unsigned start, unsigned end) {
-  if (pointCount == 0 || start > pointCount - 1 || end > pointCount - 1)
-    modelstrings::Throw(modelstrings::kPointRange);
+  if (pointCount == 0 || start > pointCount - 1 || end > pointCount - 1) modelstrings::Throw(IDS_POINT_RANGE);
   startPoint = start;
   endPoint = end;
 }
@@ -337,12 +335,12 @@ std::size_t RoundObject::AddTextureLevel() {
 }
 
 void RoundObject::RemoveTextureLevel(std::size_t index) {
-  if (index >= levels_.size()) modelstrings::Throw(modelstrings::kNoSuchLayer);
+  if (index >= levels_.size()) modelstrings::Throw(IDS_NO_SUCH_LAYER);
   levels_.erase(levels_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 void RoundObject::MoveTextureLevel(std::size_t from, std::size_t to, bool removeSource) {
-  if (from >= levels_.size()) modelstrings::Throw(modelstrings::kNoSuchLayer);
+  if (from >= levels_.size()) modelstrings::Throw(IDS_NO_SUCH_LAYER);
   if (removeSource && from == to) return;
   const TextureLevel copy = levels_[from];
   if (to >= levels_.size()) {

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "editor/res/resource.h"
 #include "mwWinAPI/NativeStrings.h"
 
 namespace mwWinAPI {
@@ -10,7 +11,7 @@ namespace {
 // joined to L"" they become wide literals here.
 #define STR(id, english, german) {id, L"" english, L"" german},
 constexpr NativeString kStrings[] = {
-#include "Strings.inc"
+#include "editor/res/Strings.inc"
 };
 #undef STR
 

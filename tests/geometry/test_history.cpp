@@ -166,8 +166,8 @@ TEST(HistoryTest, SphereParametersSurviveUndo) {
   sphere->SetEndDegree(180);
   sphere->GenerateSphere();
   handler.SetCurrent(std::move(sphere));
-  EXPECT_TRUE(handler.ResetHistory());
-  EXPECT_EQ(handler.Kind(), RoundObjectHandler::kSphere);
+  handler.ResetHistory();
+  EXPECT_TRUE(handler.Current()->IsSphere());
 
   handler.SaveState();
   static_cast<Sphere*>(handler.Current())->SetRadius(9);
@@ -183,8 +183,8 @@ TEST(HistoryTest, SphereParametersSurviveUndo) {
   EXPECT_EQ(static_cast<const Sphere*>(handler.Current())->Radius(), 9);
 
   handler.SetCurrent(Marked(0));
-  EXPECT_FALSE(handler.ResetHistory());
-  EXPECT_EQ(handler.Kind(), 0);
+  handler.ResetHistory();
+  EXPECT_FALSE(handler.Current()->IsSphere());
   EXPECT_FALSE(handler.CanUndo());
   EXPECT_FALSE(handler.CanRedo());
 }
@@ -268,7 +268,7 @@ TEST(HistoryTest, ObserverHearsEveryChangeOfState) {
   handler.Redo();
   EXPECT_EQ(recorder.calls.back(), std::make_pair(true, false));
   handler.Undo();
-  handler.ResetHistory(0);
+  handler.ResetHistory();
   EXPECT_EQ(recorder.calls.back(), std::make_pair(false, false));
   Edit(handler, 2);
   handler.SetSteps(0, 0);
