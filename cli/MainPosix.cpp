@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "Cli.h"
+#include "cli/Cli.h"
 #include "mwWinAPI/Utf.h"
 
 int main(int argc, char** argv) {

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "Exceptions.h"
-#include "SafeFile.h"
-#include "Utf.h"
+#include "mwWinAPI/Exceptions.h"
+#include "mwWinAPI/SafeFile.h"
+#include "mwWinAPI/Utf.h"
 
 namespace mwWinAPI {
 namespace {

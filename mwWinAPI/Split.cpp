@@ -1,4 +1,4 @@
-#include "Split.h"
+#include "mwWinAPI/Split.h"
 
 namespace mwstd {
 

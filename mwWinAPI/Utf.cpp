@@ -1,4 +1,4 @@
-#include "Utf.h"
+#include "mwWinAPI/Utf.h"
 
 namespace mwWinAPI {
 namespace {

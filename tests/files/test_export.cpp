@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "FileTestObjects.h"
 #include "files/Export.h"
 #include "mwWinAPI/SafeFile.h"
 #include "mwWinAPI/Utf.h"
+#include "tests/files/FileTestObjects.h"
 
 namespace {
 

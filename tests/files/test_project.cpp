@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "FileTestObjects.h"
 #include "files/ProjectFile.h"
 #include "mwWinAPI/Utf.h"
+#include "tests/files/FileTestObjects.h"
 
 namespace {
 

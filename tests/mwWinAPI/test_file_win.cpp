@@ -6,10 +6,10 @@
 #include <string>
 #include <utility>
 
-#include "TempFolder.h"
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/SafeFile.h"
 #include "mwWinAPI/WinHelpers.h"
+#include "tests/mwWinAPI/TempFolder.h"
 
 using mwtest::GetBytes;
 using mwtest::PutBytes;

@@ -4,8 +4,8 @@
 #include <string>
 #include <type_traits>
 
-#include "TempFolder.h"
 #include "mwWinAPI/WinHelpers.h"
+#include "tests/mwWinAPI/TempFolder.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "TempFolder.h"
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/WinHelpers.h"
+#include "tests/mwWinAPI/TempFolder.h"
 
 using mwtest::Exists;
 using mwtest::GetBytes;

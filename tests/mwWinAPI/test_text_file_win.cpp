@@ -3,9 +3,9 @@
 #include <initializer_list>
 #include <string>
 
-#include "TempFolder.h"
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/File.h"
+#include "tests/mwWinAPI/TempFolder.h"
 
 using mwtest::GetBytes;
 using mwtest::PutBytes;

@@ -1,4 +1,4 @@
-#include "Conversions.h"
+#include "mwWinAPI/Conversions.h"
 
 #include <climits>
 

@@ -1,4 +1,4 @@
-#include "File.h"
+#include "mwWinAPI/File.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -6,9 +6,9 @@
 #include <new>
 #include <utility>
 
-#include "Conversions.h"
-#include "Exceptions.h"
-#include "WinHelpers.h"
+#include "mwWinAPI/Conversions.h"
+#include "mwWinAPI/Exceptions.h"
+#include "mwWinAPI/WinHelpers.h"
 
 static_assert(sizeof(wchar_t) == 2, "Windows wide strings are UTF-16");
 

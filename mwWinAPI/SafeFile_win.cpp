@@ -1,9 +1,9 @@
 #include <windows.h>
 
-#include "Exceptions.h"
-#include "File.h"
-#include "SafeFile.h"
-#include "WinHelpers.h"
+#include "mwWinAPI/Exceptions.h"
+#include "mwWinAPI/File.h"
+#include "mwWinAPI/SafeFile.h"
+#include "mwWinAPI/WinHelpers.h"
 
 namespace mwWinAPI {
 namespace {

@@ -1,4 +1,4 @@
-#include "HistoryMenu.h"
+#include "editor/HistoryMenu.h"
 
 void HistoryMenu::UpdateMenu(bool canUndo, bool canRedo) const {
   if (!menu_) return;

@@ -1,8 +1,8 @@
-#include "WinHelpers.h"
+#include "mwWinAPI/WinHelpers.h"
 
 #include <memory>
 
-#include "Exceptions.h"
+#include "mwWinAPI/Exceptions.h"
 
 namespace mwWinAPI {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "Cli.h"
+#include "cli/Cli.h"
 
 int wmain(int argc, wchar_t** argv) {
   // Our messages are UTF-8; let the console show umlauts as such.

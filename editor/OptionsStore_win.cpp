@@ -1,4 +1,4 @@
-#include "OptionsStore.h"
+#include "editor/OptionsStore.h"
 
 #include <shlobj.h>
 #include <windows.h>
