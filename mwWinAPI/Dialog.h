@@ -43,6 +43,11 @@ class Dialog {
   // the focus oneself), FALSE to leave it to the system. The default handles
   // nothing. May throw: the box is shown and the message counts as unhandled.
   virtual INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // The result of a message whose answer is not the handled flag (WM_NOTIFY
+  // and the like); the handler then returns TRUE.
+  void SetMessageResult(LRESULT result) const noexcept {
+    ::SetWindowLongPtrW(handle_, DWLP_MSGRESULT, result);
+  }
   // The critical-error text; override for dialogs with texts of their own.
   virtual std::wstring FailureText(const mwstd::exception* error) const;
 

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <iterator>
 
 #include "WinHelpers.h"
 
@@ -64,11 +65,10 @@ std::wstring SystemInteraction::BrowseForFolder(HWND owner, const std::wstring& 
   return mwWinAPI::BrowseForFolder(owner, title);
 }
 
-bool SystemInteraction::OpenWithShell(HWND owner, const std::wstring& target,
-                                      const std::wstring& parameters) {
-  const auto result = reinterpret_cast<INT_PTR>(
-      ::ShellExecuteW(owner, L"open", target.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-                      nullptr, SW_SHOWNORMAL));
+bool SystemInteraction::OpenWithShell(HWND owner, const std::wstring& target, const std::wstring& parameters,
+                                      int show) {
+  const auto result = reinterpret_cast<INT_PTR>(::ShellExecuteW(
+      owner, L"open", target.c_str(), parameters.empty() ? nullptr : parameters.c_str(), nullptr, show));
   return result > 32;  // values up to 32 are error codes
 }
 
@@ -79,6 +79,21 @@ void SystemInteraction::BalloonTip(HWND edit, const std::wstring& title, const s
   tip.pszText = text.c_str();
   tip.ttiIcon = icon;
   ::SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip));
+}
+
+bool SystemInteraction::TrayBalloon(HWND window, UINT id, const std::wstring& tip, const std::wstring& title,
+                                    const std::wstring& text, DWORD icon) {
+  NOTIFYICONDATAW data = {};
+  data.cbSize = sizeof data;
+  data.hWnd = window;
+  data.uID = id;
+  data.uFlags = NIF_TIP | NIF_INFO;
+  tip.copy(data.szTip, std::size(data.szTip) - 1);
+  text.copy(data.szInfo, std::size(data.szInfo) - 1);
+  title.copy(data.szInfoTitle, std::size(data.szInfoTitle) - 1);
+  data.uTimeout = 10;
+  data.dwInfoFlags = icon;
+  return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
 ScriptedInteraction::ScriptedInteraction() : previous_(SetUi(this)) {}
@@ -106,14 +121,20 @@ std::wstring ScriptedInteraction::BrowseForFolder(HWND owner, const std::wstring
 }
 
 bool ScriptedInteraction::OpenWithShell(HWND owner, const std::wstring& target,
-                                        const std::wstring& parameters) {
-  prompts.push_back({L"Shell", owner, parameters, target, 0});
+                                        const std::wstring& parameters, int show) {
+  prompts.push_back({L"Shell", owner, parameters, target, static_cast<UINT>(show)});
   return Next(shellAnswers, false);
 }
 
 void ScriptedInteraction::BalloonTip(HWND edit, const std::wstring& title, const std::wstring& text,
                                      int icon) {
   prompts.push_back({L"Balloon", edit, title, text, static_cast<UINT>(icon)});
+}
+
+bool ScriptedInteraction::TrayBalloon(HWND window, UINT, const std::wstring&, const std::wstring& title,
+                                      const std::wstring& text, DWORD icon) {
+  prompts.push_back({L"TrayBalloon", window, title, text, icon});
+  return Next(shellAnswers, true);
 }
 
 }  // namespace mwWinAPI

@@ -31,11 +31,17 @@ class UserInteraction {
   virtual std::wstring SaveFileName(const FileDialogRequest& request) = 0;
   // The chosen folder, or empty (see mwWinAPI::BrowseForFolder).
   virtual std::wstring BrowseForFolder(HWND owner, const std::wstring& title) = 0;
-  // Opens a file, program or address with the shell ("open" verb); true if
-  // it was started.
-  virtual bool OpenWithShell(HWND owner, const std::wstring& target, const std::wstring& parameters) = 0;
+  // Opens a file, program or address with the shell (verb "open", no
+  // folder, `show` an SW_... value); true if it was started.
+  virtual bool OpenWithShell(HWND owner, const std::wstring& target, const std::wstring& parameters,
+                             int show) = 0;
   // A balloon tip at an edit control; `icon` is a TTI_... value.
   virtual void BalloonTip(HWND edit, const std::wstring& title, const std::wstring& text, int icon) = 0;
+  // The balloon of notification icon `id` of `window`: sets the tip and
+  // shows `text` under `title` (`icon` an NIIF_... value); each text is cut
+  // to what the icon data holds. False if the shell refused it.
+  virtual bool TrayBalloon(HWND window, UINT id, const std::wstring& tip, const std::wstring& title,
+                           const std::wstring& text, DWORD icon) = 0;
 };
 
 // The process-wide instance: the system's own unless replaced.
@@ -51,8 +57,11 @@ class SystemInteraction : public UserInteraction {
   std::wstring OpenFileName(const FileDialogRequest& request) override;
   std::wstring SaveFileName(const FileDialogRequest& request) override;
   std::wstring BrowseForFolder(HWND owner, const std::wstring& title) override;
-  bool OpenWithShell(HWND owner, const std::wstring& target, const std::wstring& parameters) override;
+  bool OpenWithShell(HWND owner, const std::wstring& target, const std::wstring& parameters,
+                     int show) override;
   void BalloonTip(HWND edit, const std::wstring& title, const std::wstring& text, int icon) override;
+  bool TrayBalloon(HWND window, UINT id, const std::wstring& tip, const std::wstring& title,
+                   const std::wstring& text, DWORD icon) override;
 };
 
 // For tests: records every prompt and answers from queues. An empty queue
@@ -61,11 +70,12 @@ class SystemInteraction : public UserInteraction {
 class ScriptedInteraction : public UserInteraction {
  public:
   struct Prompt {
-    std::wstring kind;  // "MessageBox", "OpenFileName", "SaveFileName", "BrowseForFolder", "Shell", "Balloon"
-    HWND owner;
-    std::wstring caption;  // caption, title; the filter for file dialogs
+    // "MessageBox", "OpenFileName", "SaveFileName", "BrowseForFolder", "Shell", "Balloon", "TrayBalloon"
+    std::wstring kind;
+    HWND owner;            // owner, edit control, icon window
+    std::wstring caption;  // caption, title; the filter for file dialogs; the shell's parameters
     std::wstring text;     // text; the preset path; the shell's target
-    UINT flags;            // box flags, OFN flags, balloon icon
+    UINT flags;            // box flags, OFN flags, show command, balloon icon
   };
 
   ScriptedInteraction();
@@ -74,14 +84,17 @@ class ScriptedInteraction : public UserInteraction {
   std::vector<Prompt> prompts;
   std::deque<int> boxAnswers;
   std::deque<std::wstring> pathAnswers;  // file dialogs and the folder browser
-  std::deque<bool> shellAnswers;
+  std::deque<bool> shellAnswers;         // also the tray balloons' results
 
   int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) override;
   std::wstring OpenFileName(const FileDialogRequest& request) override;
   std::wstring SaveFileName(const FileDialogRequest& request) override;
   std::wstring BrowseForFolder(HWND owner, const std::wstring& title) override;
-  bool OpenWithShell(HWND owner, const std::wstring& target, const std::wstring& parameters) override;
+  bool OpenWithShell(HWND owner, const std::wstring& target, const std::wstring& parameters,
+                     int show) override;
   void BalloonTip(HWND edit, const std::wstring& title, const std::wstring& text, int icon) override;
+  bool TrayBalloon(HWND window, UINT id, const std::wstring& tip, const std::wstring& title,
+                   const std::wstring& text, DWORD icon) override;
 
  private:
   UserInteraction* previous_;

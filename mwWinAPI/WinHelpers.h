@@ -1,8 +1,9 @@
 #pragma once
 // Small Win32 helpers: groups of menu items, window texts, paths, the folder
 // dialog and tree items.
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <string>
 #include <vector>

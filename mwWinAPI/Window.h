@@ -69,6 +69,12 @@ class Window {
   HWND handle_ = nullptr;
 };
 
+// A message parameter that carries a signed value (-1 for "none", -6 - layer):
+// on 64-bit builds a WPARAM is 64 bits wide, so it must be read back as
+// INT_PTR, never through a 32-bit int or long.
+inline INT_PTR SignedParam(WPARAM wParam) noexcept { return static_cast<INT_PTR>(wParam); }
+inline WPARAM ParamOf(INT_PTR value) noexcept { return static_cast<WPARAM>(value); }
+
 // Runs the message loop until WM_QUIT and returns its wParam. A message goes
 // to the active modeless dialog (*activeDialog, read for every message; may
 // be null) if that takes it as a dialog message, else through `accelerators`
