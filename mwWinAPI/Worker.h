@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "Exceptions.h"
+#include "Handles.h"
 
 namespace mwWinAPI {
 
@@ -20,19 +21,21 @@ struct WorkerResult {
 };
 
 namespace detail {
-// Starts `body` on a detached thread; throws mwstd::runtime_error if no
-// thread can be started.
-void StartThread(std::function<void()> body);
+// Starts `body` on a new thread and returns the thread's handle; throws
+// mwstd::runtime_error with the system's text if no thread can be started.
+UniqueHandle StartThread(std::function<void()> body);
 }  // namespace detail
 
 // Runs `work` on a worker thread; when it ends (returning or throwing, both
 // are caught there) posts `message` to `window` with `wParam` and, as lParam,
 // a WorkerResult<R>* that the receiver must take with TakeWorkerResult. If
-// the window is gone by then the result is dropped. Throws
-// mwstd::runtime_error if the thread cannot be started.
+// the window is gone by then the result is dropped. Returns the thread's
+// handle, for a caller that must wait for the end (closing the handle does
+// not stop the thread). Throws mwstd::runtime_error if the thread cannot be
+// started.
 template <typename R>
-void RunOnWorker(HWND window, UINT message, WPARAM wParam, std::function<R()> work) {
-  detail::StartThread([window, message, wParam, work = std::move(work)] {
+UniqueHandle RunOnWorker(HWND window, UINT message, WPARAM wParam, std::function<R()> work) {
+  return detail::StartThread([window, message, wParam, work = std::move(work)] {
     auto result = std::make_unique<WorkerResult<R>>();
     try {
       if constexpr (std::is_void_v<R>) {

@@ -177,8 +177,9 @@ TEST_F(Framework, WorkerResultsArriveOnTheUiThread) {
   EXPECT_NE(workerThread, ::GetCurrentThreadId());
 
   // A failing worker's exception reaches the window's catch on the UI thread.
-  mwWinAPI::RunOnWorker<int>(window.Handle(), kWorkDone, 0,
-                             []() -> int { throw mwstd::file_io_error(L"disk gone"); });
+  const mwWinAPI::UniqueHandle failing = mwWinAPI::RunOnWorker<int>(
+      window.Handle(), kWorkDone, 0, []() -> int { throw mwstd::file_io_error(L"disk gone"); });
+  EXPECT_EQ(::WaitForSingleObject(failing.Get(), 5000), WAIT_OBJECT_0);
   ASSERT_TRUE(PumpUntil([&] { return !ui.prompts.empty(); }));
   EXPECT_EQ(ui.prompts[0].text, L"Uncatched mwstd-Exeption - MainWindow\ndisk gone");
 }
