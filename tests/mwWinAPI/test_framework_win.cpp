@@ -59,7 +59,7 @@ class TestWindow : public mwWinAPI::Window {
       case kThrowOther:
         throw std::runtime_error("not ours");
       case kEcho:
-        return static_cast<LRESULT>(wParam) + 1;
+        return mwWinAPI::SignedParam(wParam) + 1;
       case kWorkDone:
         return OnWorkDone(lParam);
       case WM_CLOSE:
@@ -147,8 +147,8 @@ TEST_F(Framework, HandlersRunAndAThrowBecomesTheCriticalErrorBox) {
     EXPECT_EQ(box.owner, hwnd);
     EXPECT_EQ(box.flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
   }
-  // The window goes on working.
-  EXPECT_EQ(::SendMessageW(hwnd, kEcho, 41, 0), 42);
+  // The window goes on working, and negative parameters survive 64-bit builds.
+  EXPECT_EQ(::SendMessageW(hwnd, kEcho, mwWinAPI::ParamOf(-7), 0), -6);
 }
 
 TEST_F(Framework, ScriptedAnswersDriveAPrompt) {
