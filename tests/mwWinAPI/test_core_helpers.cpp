@@ -14,8 +14,15 @@
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/Utf.h"
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <thread>
 
 #include "mwWinAPI/NativeStrings.h"
 #endif
@@ -80,6 +87,8 @@ TEST(StringTable, GermanTextsComeFromTheSameSource) {
   mwWinAPI::SetNativeLanguage(mwWinAPI::Language::English);
 }
 
+namespace fs = std::filesystem;
+
 class SafeFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -105,18 +114,118 @@ TEST_F(SafeFileTest, WritesUtf8WithTheClosingZeroByte) {
 TEST_F(SafeFileTest, FailedWriteKeepsTheOldFile) {
   const std::string path = dir_ + "/keep.xml";
   mwWinAPI::WriteBytesReplacing(FromUtf8(path), "old");
-  // A folder in the way of the new file: the write fails, the old file stays
-  // and nothing is left behind.
+  ASSERT_EQ(0, ::chmod(path.c_str(), 0600));
+  // The user's own file of the old temporary name is no obstacle and stays.
   ASSERT_EQ(0, ::mkdir((path + ".new~").c_str(), 0700));
-  EXPECT_THROW(mwWinAPI::WriteBytesReplacing(FromUtf8(path), "new"), mwstd::file_io_error);
-  EXPECT_EQ("old", Read(path));
-  ::rmdir((path + ".new~").c_str());
-
   mwWinAPI::WriteBytesReplacing(FromUtf8(path), "new");
   EXPECT_EQ("new", Read(path));
-  EXPECT_NE(0, ::access((path + ".new~").c_str(), F_OK));
+  EXPECT_EQ(0, ::access((path + ".new~").c_str(), F_OK));
+  ::rmdir((path + ".new~").c_str());
+
+  // A write that fails halfway (the file size limit, which binds root too)
+  // leaves the old file with its mode, and nothing beside it.
+  struct rlimit saved;
+  ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &saved));
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &small));
+  EXPECT_THROW(mwWinAPI::WriteBytesReplacing(FromUtf8(path), std::string(100000, 'x')), mwstd::file_io_error);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ("new", Read(path));
+  struct stat info;
+  ASSERT_EQ(0, ::stat(path.c_str(), &info));
+  EXPECT_EQ(0600u, info.st_mode & 07777);
+  EXPECT_EQ(1, std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
 
   EXPECT_THROW(mwWinAPI::WriteBytesReplacing(FromUtf8(dir_ + "/missing/x.xml"), "x"), mwstd::file_io_error);
   EXPECT_THROW(mwWinAPI::ReadFileBytes(FromUtf8(dir_ + "/missing.xml")), mwstd::file_io_error);
+}
+
+// Two programs saving one file at once: the last complete file wins, never a
+// mix of the two, and no temporary file is left.
+TEST_F(SafeFileTest, RacingWritersLeaveOneCompleteFile) {
+  const std::wstring target = FromUtf8(dir_ + "/race.ek7mobj");
+  const std::string small(1000, 's'), large(200000, 'L');
+  constexpr int kRounds = 300;
+  std::atomic<int> failures{0};
+  for (int round = 0; round < kRounds; ++round) {
+    std::atomic<int> ready{0};
+    const auto writer = [&](const std::string& bytes) {
+      ++ready;
+      while (ready < 2) {
+      }
+      try {
+        mwWinAPI::WriteBytesReplacing(target, bytes);
+      } catch (const mwstd::exception&) {
+        ++failures;
+      }
+    };
+    std::thread a(writer, std::cref(small)), b(writer, std::cref(large));
+    a.join();
+    b.join();
+    const std::string result = mwWinAPI::ReadFileBytes(target);
+    ASSERT_TRUE(result == small || result == large) << "round " << round << ": " << result.size() << " bytes";
+  }
+  EXPECT_EQ(0, failures.load());
+  EXPECT_EQ(1, std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+}
+
+// What belongs to the file stays: its mode, and symbolic links pointing to it.
+TEST_F(SafeFileTest, ReplacingKeepsModeAndLinks) {
+  const std::string real = dir_ + "/real.ek7mobj";
+  mwWinAPI::WriteBytesReplacing(FromUtf8(real), "1");
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  struct stat info;
+  ASSERT_EQ(0, ::stat(real.c_str(), &info));
+  EXPECT_EQ(0666u & ~mask, info.st_mode & 07777);  // a new file: as any other
+  for (const mode_t mode : {0600u, 0640u, 0444u}) {
+    ASSERT_EQ(0, ::chmod(real.c_str(), mode));
+    mwWinAPI::WriteBytesReplacing(FromUtf8(real), "mode");
+    ASSERT_EQ(0, ::stat(real.c_str(), &info));
+    EXPECT_EQ(mode, info.st_mode & 07777);
+  }
+
+  // A relative link to an absolute link to the file; and a dangling link.
+  ASSERT_EQ(0, ::mkdir((dir_ + "/sub").c_str(), 0700));
+  ASSERT_EQ(0, ::symlink(real.c_str(), (dir_ + "/sub/abs").c_str()));
+  ASSERT_EQ(0, ::symlink("sub/abs", (dir_ + "/rel").c_str()));
+  mwWinAPI::WriteBytesReplacing(FromUtf8(dir_ + "/rel"), "through links");
+  EXPECT_EQ("through links", Read(real));
+  EXPECT_TRUE(fs::is_symlink(dir_ + "/rel"));
+  EXPECT_TRUE(fs::is_symlink(dir_ + "/sub/abs"));
+  ASSERT_EQ(0, ::symlink("later.ek7mobj", (dir_ + "/dangling").c_str()));
+  mwWinAPI::WriteBytesReplacing(FromUtf8(dir_ + "/dangling"), "new target");
+  EXPECT_TRUE(fs::is_symlink(dir_ + "/dangling"));
+  EXPECT_EQ("new target", Read(dir_ + "/later.ek7mobj"));
+
+  // A name at the length limit: the temporary name is short whatever the target's.
+  const std::string longName = dir_ + "/" + std::string(255 - 8, 'n') + ".ek7mobj";
+  mwWinAPI::WriteBytesReplacing(FromUtf8(longName), "long");
+  EXPECT_EQ("long", Read(longName));
+}
+
+// Reading is capped: endless devices, huge files and folders are refused
+// with a message that says so, before memory runs out.
+TEST_F(SafeFileTest, ReadsAreCapped) {
+  const auto error = [](const std::string& path, std::size_t max = mwWinAPI::kMaxReadBytes) {
+    try {
+      mwWinAPI::ReadFileBytes(FromUtf8(path), max);
+    } catch (const mwstd::file_io_error& e) {
+      return std::wstring(e.what());
+    }
+    return std::wstring(L"<read>");
+  };
+  EXPECT_EQ(mwWinAPI::kFileTooLarge, error("/dev/zero"));
+  const std::string huge = dir_ + "/huge.ek7mobj";
+  mwWinAPI::WriteBytesReplacing(FromUtf8(huge), "");
+  ASSERT_EQ(0, ::truncate(huge.c_str(), static_cast<off_t>(mwWinAPI::kMaxReadBytes) + 1));  // sparse
+  EXPECT_EQ(mwWinAPI::kFileTooLarge, error(huge));
+  ASSERT_EQ(0, ::truncate(huge.c_str(), 10));
+  EXPECT_EQ(mwWinAPI::kFileTooLarge, error(huge, 9));
+  EXPECT_EQ(L"<read>", error(huge, 10));
+  EXPECT_EQ(mwWinAPI::kIsAFolder, error(dir_));
 }
 #endif

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "TempFolder.h"
 #include "mwWinAPI/Exceptions.h"
@@ -13,6 +16,20 @@ using mwtest::GetBytes;
 using mwtest::PutBytes;
 
 namespace {
+
+// Entries in the folder, "." and ".." aside.
+int FileCount(const mwtest::TempFolder& folder) {
+  WIN32_FIND_DATAW data;
+  const HANDLE search = ::FindFirstFileW((folder.Path() + L"\\*").c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") ++count;
+  } while (::FindNextFileW(search, &data));
+  ::FindClose(search);
+  return count;
+}
 
 // The message of the file_io_error that `action` throws.
 template <typename Action>
@@ -60,28 +77,72 @@ TEST(SafeFile, FailuresKeepTheOldFile) {
   const std::wstring target = folder.Path(L"object.xml");
   ASSERT_TRUE(PutBytes(target, "old"));
 
-  // The new file cannot be created beside the target.
-  ASSERT_TRUE(::CreateDirectoryW((target + L".new~").c_str(), nullptr));
-  EXPECT_NE(ErrorOf([&] { mwWinAPI::WriteUtf8FileReplacing(target, L"new"); }), L"<no error>");
-  EXPECT_NE(ErrorOf([&] { mwWinAPI::WriteBytesReplacing(target, "new"); }), L"<no error>");
-  EXPECT_EQ(GetBytes(target), "old");
-  ASSERT_TRUE(::RemoveDirectoryW((target + L".new~").c_str()));
+  // The user's own file of the old temporary name is no obstacle and stays.
+  ASSERT_TRUE(PutBytes(target + L".new~", "mine"));
+  mwWinAPI::WriteBytesReplacing(target, "new");
+  EXPECT_EQ(GetBytes(target), "new");
+  EXPECT_EQ(GetBytes(target + L".new~"), "mine");
+  ASSERT_TRUE(::DeleteFileW((target + L".new~").c_str()));
+
+  // A read-only file is not replaced: it keeps its bytes and its attribute,
+  // and nothing is left beside it.
+  ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(ErrorOf([&] { mwWinAPI::WriteUtf8FileReplacing(target, L"newer"); }),
+            mwWinAPI::GetLastErrorS(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(GetBytes(target), "new");
+  EXPECT_NE(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  EXPECT_EQ(FileCount(folder), 1);
+  ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL));
 
   // The new file is written but cannot take the target's place.
   const std::wstring folderTarget = folder.Path(L"sub");
   ASSERT_TRUE(::CreateDirectoryW(folderTarget.c_str(), nullptr));
   ASSERT_TRUE(PutBytes(folder.Path(L"sub\\keep.txt"), "keep"));
   const std::wstring error = ErrorOf([&] { mwWinAPI::WriteBytesReplacing(folderTarget, "new"); });
-  EXPECT_NE(error, L"<no error>");
-  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(error, mwWinAPI::kIsAFolder);
   EXPECT_EQ(GetBytes(folder.Path(L"sub\\keep.txt")), "keep");
-  EXPECT_FALSE(Exists(folderTarget + L".new~"));
+  EXPECT_EQ(FileCount(folder), 2);
 
   // No folder to write in.
   const std::wstring nowhere = folder.Path(L"missing\\object.xml");
   EXPECT_EQ(ErrorOf([&] { mwWinAPI::WriteUtf8FileReplacing(nowhere, L"new"); }),
             mwWinAPI::GetLastErrorS(ERROR_PATH_NOT_FOUND));
   EXPECT_FALSE(Exists(folder.Path(L"missing")));
+}
+
+// Two programs saving one file at once: the last complete file wins, never a
+// mix of the two, and no temporary file is left.
+TEST(SafeFile, RacingWritersLeaveOneCompleteFile) {
+  mwtest::TempFolder folder;
+  const std::wstring target = folder.Path(L"race.ek7mobj");
+  const std::string small(1000, 's'), large(200000, 'L');
+  constexpr int kRounds = 100;
+  std::atomic<int> failures{0};
+  for (int round = 0; round < kRounds; ++round) {
+    std::atomic<int> ready{0};
+    const auto writer = [&](const std::string& bytes) {
+      ++ready;
+      while (ready < 2) {
+      }
+      try {
+        mwWinAPI::WriteBytesReplacing(target, bytes);
+      } catch (const mwstd::exception&) {
+        ++failures;
+      }
+    };
+    std::thread a(writer, std::cref(small)), b(writer, std::cref(large));
+    a.join();
+    b.join();
+    const std::string result = GetBytes(target);
+    ASSERT_TRUE(result == small || result == large) << "round " << round << ": " << result.size() << " bytes";
+  }
+  EXPECT_EQ(failures.load(), 0);
+  EXPECT_EQ(FileCount(folder), 1);
+
+  // A name that fits the path limit only just: no suffix pushes it over.
+  const std::wstring longName = folder.Path(std::wstring(MAX_PATH - 1 - folder.Path().size() - 1, L'n'));
+  mwWinAPI::WriteBytesReplacing(longName, "long");
+  EXPECT_EQ(GetBytes(longName), "long");
 }
 
 TEST(SafeFile, ReadingAMissingFileThrowsTheSystemText) {
