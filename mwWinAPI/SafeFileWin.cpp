@@ -126,10 +126,11 @@ void Replace(const std::wstring& path, Write write) {
     ::DeleteFileW(temp.c_str());
     throw;
   }
+  // The full path: ReplaceFileW under Wine fails for a bare file name.
   const ReplaceTurn turn(full);
-  if (const DWORD error = PutInPlace(temp, path)) {
+  if (const DWORD error = PutInPlace(temp, full)) {
     // Should the old file be gone, the new one is all that is left of it.
-    if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) ::DeleteFileW(temp.c_str());
+    if (::GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES) ::DeleteFileW(temp.c_str());
     Throw(error);
   }
 }

@@ -64,6 +64,15 @@ TEST(SafeFile, ReplacingLeavesExactlyTheNewBytes) {
   EXPECT_EQ(mwWinAPI::ReadFileBytes(target), "");
   EXPECT_FALSE(Exists(target + L".new~"));
 
+  // A file named relative to the current folder is replaced as well.
+  wchar_t current[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, current);
+  ASSERT_TRUE(::SetCurrentDirectoryW(folder.Path().c_str()));
+  mwWinAPI::WriteBytesReplacing(L"relative.xml", "first");
+  mwWinAPI::WriteBytesReplacing(L"relative.xml", "second");
+  ::SetCurrentDirectoryW(current);
+  EXPECT_EQ(GetBytes(folder.Path(L"relative.xml")), "second");
+
   // Reading shares with other readers.
   const HANDLE reader =
       ::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
