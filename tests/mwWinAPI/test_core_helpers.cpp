@@ -1,11 +1,16 @@
 // Helpers every program uses: split, UTF-8 conversion, the string table and
-// (natively) the crash-safe file replacement.
+// the crash-safe file replacement (natively, and its race on both sides).
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "mwWinAPI/Exceptions.h"
@@ -18,17 +23,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <csignal>
-#include <filesystem>
-#include <functional>
-#include <thread>
 
 #include "mwWinAPI/NativeStrings.h"
 #endif
 
 using mwWinAPI::FromUtf8;
 using mwWinAPI::ToUtf8;
+namespace fs = std::filesystem;
 
 TEST(Split, PiecesIncludingEmptyOnes) {
   std::vector<std::wstring> parts{L"kept"};
@@ -87,8 +89,6 @@ TEST(StringTable, GermanTextsComeFromTheSameSource) {
   mwWinAPI::SetNativeLanguage(mwWinAPI::Language::English);
 }
 
-namespace fs = std::filesystem;
-
 class SafeFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -121,6 +121,9 @@ TEST_F(SafeFileTest, FailedWriteKeepsTheOldFile) {
   EXPECT_EQ("new", Read(path));
   EXPECT_EQ(0, ::access((path + ".new~").c_str(), F_OK));
   ::rmdir((path + ".new~").c_str());
+  struct stat info;
+  ASSERT_EQ(0, ::stat(path.c_str(), &info));
+  EXPECT_EQ(0600u, info.st_mode & 07777);  // a private project stays private
 
   // A write that fails halfway (the file size limit, which binds root too)
   // leaves the old file with its mode, and nothing beside it.
@@ -134,7 +137,6 @@ TEST_F(SafeFileTest, FailedWriteKeepsTheOldFile) {
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, oldHandler);
   EXPECT_EQ("new", Read(path));
-  struct stat info;
   ASSERT_EQ(0, ::stat(path.c_str(), &info));
   EXPECT_EQ(0600u, info.st_mode & 07777);
   EXPECT_EQ(1, std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
@@ -143,65 +145,28 @@ TEST_F(SafeFileTest, FailedWriteKeepsTheOldFile) {
   EXPECT_THROW(mwWinAPI::ReadFileBytes(FromUtf8(dir_ + "/missing.xml")), mwstd::file_io_error);
 }
 
-// Two programs saving one file at once: the last complete file wins, never a
-// mix of the two, and no temporary file is left.
-TEST_F(SafeFileTest, RacingWritersLeaveOneCompleteFile) {
-  const std::wstring target = FromUtf8(dir_ + "/race.ek7mobj");
-  const std::string small(1000, 's'), large(200000, 'L');
-  constexpr int kRounds = 300;
-  std::atomic<int> failures{0};
-  for (int round = 0; round < kRounds; ++round) {
-    std::atomic<int> ready{0};
-    const auto writer = [&](const std::string& bytes) {
-      ++ready;
-      while (ready < 2) {
-      }
-      try {
-        mwWinAPI::WriteBytesReplacing(target, bytes);
-      } catch (const mwstd::exception&) {
-        ++failures;
-      }
-    };
-    std::thread a(writer, std::cref(small)), b(writer, std::cref(large));
-    a.join();
-    b.join();
-    const std::string result = mwWinAPI::ReadFileBytes(target);
-    ASSERT_TRUE(result == small || result == large) << "round " << round << ": " << result.size() << " bytes";
-  }
-  EXPECT_EQ(0, failures.load());
-  EXPECT_EQ(1, std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
-}
-
-// What belongs to the file stays: its mode, and symbolic links pointing to it.
-TEST_F(SafeFileTest, ReplacingKeepsModeAndLinks) {
+// What belongs to the file stays: a new file gets the usual mode, symbolic
+// links stay links, and a long name does not fail for a suffix.
+TEST_F(SafeFileTest, ReplacingKeepsLinks) {
   const std::string real = dir_ + "/real.ek7mobj";
   mwWinAPI::WriteBytesReplacing(FromUtf8(real), "1");
   const mode_t mask = ::umask(022);
   ::umask(mask);
   struct stat info;
   ASSERT_EQ(0, ::stat(real.c_str(), &info));
-  EXPECT_EQ(0666u & ~mask, info.st_mode & 07777);  // a new file: as any other
-  for (const mode_t mode : {0600u, 0640u, 0444u}) {
-    ASSERT_EQ(0, ::chmod(real.c_str(), mode));
-    mwWinAPI::WriteBytesReplacing(FromUtf8(real), "mode");
-    ASSERT_EQ(0, ::stat(real.c_str(), &info));
-    EXPECT_EQ(mode, info.st_mode & 07777);
-  }
+  EXPECT_EQ(0666u & ~mask, info.st_mode & 07777);
 
-  // A relative link to an absolute link to the file; and a dangling link.
+  // A relative link to an absolute link to the file; a dangling link.
   ASSERT_EQ(0, ::mkdir((dir_ + "/sub").c_str(), 0700));
   ASSERT_EQ(0, ::symlink(real.c_str(), (dir_ + "/sub/abs").c_str()));
   ASSERT_EQ(0, ::symlink("sub/abs", (dir_ + "/rel").c_str()));
-  mwWinAPI::WriteBytesReplacing(FromUtf8(dir_ + "/rel"), "through links");
-  EXPECT_EQ("through links", Read(real));
-  EXPECT_TRUE(fs::is_symlink(dir_ + "/rel"));
-  EXPECT_TRUE(fs::is_symlink(dir_ + "/sub/abs"));
   ASSERT_EQ(0, ::symlink("later.ek7mobj", (dir_ + "/dangling").c_str()));
+  mwWinAPI::WriteBytesReplacing(FromUtf8(dir_ + "/rel"), "through links");
   mwWinAPI::WriteBytesReplacing(FromUtf8(dir_ + "/dangling"), "new target");
-  EXPECT_TRUE(fs::is_symlink(dir_ + "/dangling"));
+  EXPECT_EQ("through links", Read(real));
   EXPECT_EQ("new target", Read(dir_ + "/later.ek7mobj"));
+  for (const char* link : {"/rel", "/sub/abs", "/dangling"}) EXPECT_TRUE(fs::is_symlink(dir_ + link)) << link;
 
-  // A name at the length limit: the temporary name is short whatever the target's.
   const std::string longName = dir_ + "/" + std::string(255 - 8, 'n') + ".ek7mobj";
   mwWinAPI::WriteBytesReplacing(FromUtf8(longName), "long");
   EXPECT_EQ("long", Read(longName));
@@ -229,3 +194,39 @@ TEST_F(SafeFileTest, ReadsAreCapped) {
   EXPECT_EQ(mwWinAPI::kIsAFolder, error(dir_));
 }
 #endif
+
+// Two programs saving one file at once: the last complete file wins, never a
+// mix of the two; no writer fails and no temporary file is left.
+TEST(SafeFileRace, TheLastCompleteFileWins) {
+  const fs::path dir =
+      fs::temp_directory_path() / ("orbiform-race-" + std::to_string(std::random_device{}()));
+  fs::create_directories(dir);
+  const std::wstring target = (dir / "race.ek7mobj").wstring();
+  const std::string small(1000, 's'), large(200000, 'L');
+#ifdef _WIN32
+  constexpr int kRounds = 100;  // a save costs many times more under Wine
+#else
+  constexpr int kRounds = 300;
+#endif
+  std::atomic<int> failures{0};
+  for (int round = 0; round < kRounds; ++round) {
+    std::atomic<int> ready{0};
+    const auto writer = [&](const std::string& bytes) {
+      for (++ready; ready < 2;) {
+      }
+      try {
+        mwWinAPI::WriteBytesReplacing(target, bytes);
+      } catch (const mwstd::exception&) {
+        ++failures;
+      }
+    };
+    std::thread a(writer, std::cref(small)), b(writer, std::cref(large));
+    a.join();
+    b.join();
+    const std::string result = mwWinAPI::ReadFileBytes(target);
+    ASSERT_TRUE(result == small || result == large) << "round " << round << ": " << result.size() << " bytes";
+  }
+  EXPECT_EQ(0, failures.load());
+  EXPECT_EQ(1, std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+  fs::remove_all(dir);
+}
