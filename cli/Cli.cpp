@@ -3,12 +3,10 @@
 #include "cli/Cli.h"
 
 #include <array>
-#include <cerrno>
-#include <climits>
-#include <cmath>
-#include <cstdlib>
-#include <cwchar>
+#include <cstdint>
+#include <cwctype>
 #include <memory>
+#include <new>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -18,6 +16,7 @@
 #include "files/Options.h"
 #include "files/ProjectFile.h"
 #include "files/TexturePath.h"
+#include "files/XmlRead.h"
 #include "geometry/ObjectRecipe.h"
 #include "geometry/RoundObject.h"
 #include "mwWinAPI/Exceptions.h"
@@ -64,13 +63,11 @@ bool EndsWithNoCase(const std::wstring& text, const std::wstring& suffix) {
   return true;
 }
 
+// Numbers are read as the files are (one syntax for both): plain decimal,
+// no hexadecimal, nothing beyond the type's range, never inf or nan.
 long ParseInteger(const std::wstring& text, const std::wstring& what, long low, long high) {
-  if (text.empty() || std::iswspace(text[0]))
-    throw UsageError{what + L": not a whole number: \"" + text + L"\""};
-  wchar_t* end = nullptr;
-  errno = 0;
-  const long value = std::wcstol(text.c_str(), &end, 10);
-  if (*end != L'\0' || errno == ERANGE) throw UsageError{what + L": not a whole number: \"" + text + L"\""};
+  std::int32_t value = 0;
+  if (!xmlread::ParseInt(text, value)) throw UsageError{what + L": not a whole number: \"" + text + L"\""};
   if (value < low || value > high) {
     throw UsageError{what + L" must be between " + std::to_wstring(low) + L" and " + std::to_wstring(high)};
   }
@@ -78,14 +75,16 @@ long ParseInteger(const std::wstring& text, const std::wstring& what, long low, 
 }
 
 double ParseNumber(const std::wstring& text, const std::wstring& what) {
-  if (text.empty() || std::iswspace(text[0])) throw UsageError{what + L": not a number: \"" + text + L"\""};
-  wchar_t* end = nullptr;
-  errno = 0;
-  const double value = std::wcstod(text.c_str(), &end);
-  if (*end != L'\0' || errno == ERANGE || !std::isfinite(value)) {
-    throw UsageError{what + L": not a number: \"" + text + L"\""};
-  }
+  double value = 0;
+  if (!xmlread::ParseDouble(text, value)) throw UsageError{what + L": not a number: \"" + text + L"\""};
   return value;
+}
+
+// System texts end in a line break (CR LF on Windows); each message is one line.
+std::wstring OneLine(std::wstring text) {
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
+    text.pop_back();
+  return text;
 }
 
 std::vector<std::wstring> SplitCommas(const std::wstring& text) {
@@ -145,7 +144,7 @@ Settings ReadSettings(const std::vector<std::wstring>& args, std::size_t first, 
     const std::wstring arg = in.Take();
     if (arg == L"--points") {
       // Any whole number: the wizard's own check below gives its message.
-      s.points = ParseInteger(in.Value(arg), arg, LONG_MIN, LONG_MAX);
+      s.points = ParseInteger(in.Value(arg), arg, INT32_MIN, INT32_MAX);
     } else if (arg == L"--axis") {
       s.axis = static_cast<int>(ParseInteger(in.Value(arg), arg, 0, 5));
     } else if (arg == L"--plain" && !sphere) {
@@ -275,8 +274,19 @@ std::unique_ptr<RoundObject> Open(const std::wstring& path, const std::wstring& 
   } catch (const mwstd::exception& e) {
     throw Refused{L"cannot read " + path + L": " + e.what()};
   }
+  // Every refusal names the file and says why.
   std::unique_ptr<RoundObject> object;
-  if (!ParseProject(bytes, object) || !object) throw Refused{path + Text(IDS_NOT_A_PROJECT)};
+  bool valid = false;
+  try {
+    valid = ParseProject(bytes, object);
+  } catch (const std::bad_alloc&) {
+    throw Refused{L"cannot open " + path + L": out of memory"};
+  } catch (const mwstd::exception& e) {  // a model check the file fails
+    throw Refused{path + Text(IDS_NOT_A_PROJECT) + L": " + OneLine(e.what())};
+  } catch (const std::exception& e) {
+    throw Refused{path + Text(IDS_NOT_A_PROJECT) + L": " + Widen(e.what())};
+  }
+  if (!valid || !object) throw Refused{path + Text(IDS_NOT_A_PROJECT)};
   object->SetTexture(ResolveTexturePath(object->Texture(), path, simFolder));
   return object;
 }
@@ -370,14 +380,16 @@ int Run(const std::vector<std::wstring>& args, std::string& out, std::string& er
     if (command == L"info") return Info(args, out);
     throw UsageError{L"unknown command " + command};
   } catch (const UsageError& e) {
-    err += "orbiform-cli: " + mwWinAPI::ToUtf8(e.message) + "\n" + kUsage;
+    err += "orbiform-cli: " + mwWinAPI::ToUtf8(OneLine(e.message)) + "\n" + kUsage;
     return 2;
   } catch (const Refused& e) {
-    err += "orbiform-cli: " + mwWinAPI::ToUtf8(e.message) + "\n";
+    err += "orbiform-cli: " + mwWinAPI::ToUtf8(OneLine(e.message)) + "\n";
   } catch (const mwstd::exception& e) {
-    err += "orbiform-cli: " + mwWinAPI::ToUtf8(e.what()) + "\n";
+    err += "orbiform-cli: " + mwWinAPI::ToUtf8(OneLine(e.what())) + "\n";
+  } catch (const std::bad_alloc&) {
+    err += "orbiform-cli: out of memory\n";
   } catch (const std::exception& e) {
-    err += "orbiform-cli: " + mwWinAPI::ToUtf8(Widen(e.what())) + "\n";
+    err += "orbiform-cli: " + mwWinAPI::ToUtf8(OneLine(Widen(e.what()))) + "\n";
   }
   return 1;
 }

@@ -55,7 +55,8 @@ int DayOfWeek(const Date& d) {
 
 // "d.m.y" as written by the options file; false unless the day is 1..31 and
 // the month 1..12, so a damaged value does not become the stored date (a
-// 31st of a shorter month simply counts on into the next one).
+// 31st of a shorter month simply counts on into the next one). "0.0.0" is
+// what the writer stores for "never searched" and reads back as such.
 bool ParseDate(const std::wstring& text, Date& date) {
   std::vector<std::wstring> parts;
   if (mwstd::split(parts, text, L'.') != 3) return false;
@@ -63,6 +64,10 @@ bool ParseDate(const std::wstring& text, Date& date) {
   if (!xmlread::ParseInt(parts[0], day) || !xmlread::ParseInt(parts[1], month) ||
       !xmlread::ParseInt(parts[2], year))
     return false;
+  if (day == 0 && month == 0 && year == 0) {
+    date = Date{};
+    return true;
+  }
   if (day < 1 || day > 31 || month < 1 || month > 12) return false;
   date = Date{};
   date.year = year;
@@ -255,8 +260,10 @@ void SetLastSearch(Options& options, const Date& date, const Date& now) {
 }
 
 bool UpdateDue(const Options& options, const Date& now) {
-  if (options.updateFrequency == 1 || options.lastSearch.year < kFirstSearchYear) return true;
+  // "Never" comes first: a user who chose it is never contacted, not even
+  // before the first search was recorded.
   if (options.updateFrequency == 0) return false;
+  if (options.updateFrequency == 1 || options.lastSearch.year < kFirstSearchYear) return true;
   const Instant current = ToInstant(now);
   const Instant last = ToInstant(options.lastSearch);
   if (!Later(current, last)) return false;

@@ -33,8 +33,9 @@ void SetDefaults(Options& options);
 // Reads an options file's bytes (up to their first zero byte) into `options`;
 // attributes the file lacks, or whose value is unusable, keep their current
 // value. `now` is needed because a last-search date in the future is pulled
-// back (SetLastSearch). Returns false for malformed XML; what was read before
-// the error stays set.
+// back (SetLastSearch); "0.0.0" reads as never searched. Returns false for
+// malformed XML or a document type declaration; what was read before the
+// error stays set.
 bool ParseOptions(const std::string& bytes, Options& options, const Date& now);
 
 // The file's elements, CR LF line ends, without the XML declaration.
@@ -52,5 +53,6 @@ void AddRecentFile(Options& options, const std::wstring& path, int index);
 // replaced by the 10th of the month before `now`.
 void SetLastSearch(Options& options, const Date& date, const Date& now);
 
-// Whether the automatic update search should run at `now`.
+// Whether the automatic update search should run at `now`: never with the
+// frequency 0 ("never"), else at once when no search was recorded.
 bool UpdateDue(const Options& options, const Date& now);

@@ -193,6 +193,7 @@ class ProjectReader : public xmlread::StartElementReader {
 
   bool Read(const std::string& bytes) {
     if (!Parse(bytes) || failed_ || !object) return false;
+    ClampLayerRanges();
     return FacesNameExistingPoints();
   }
 
@@ -395,6 +396,18 @@ class ProjectReader : public xmlread::StartElementReader {
         if (!xmlread::ParseUnsigned(value, number)) return Reject();
         *target = number;
       }
+    }
+  }
+
+  // A file may give any 32-bit range; the view and the dialogs index with
+  // them. Each layer is brought within the object the way SetCounts does when
+  // a count shrinks: here from no bound at all down to the object's counts.
+  void ClampLayerRanges() {
+    const unsigned points = object->PointsPerRing();
+    const auto rings = static_cast<unsigned>(object->AreaCount());
+    for (TextureLevel& level : object->TextureLevels()) {
+      level.pointCount = level.areaCount = std::numeric_limits<unsigned>::max();
+      level.SetCounts(points, rings);
     }
   }
 

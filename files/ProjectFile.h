@@ -29,5 +29,7 @@ constexpr std::size_t kMaxTextureLevels = 4096;
 // object is then in `slot`. On false `slot` is empty. A model check that
 // fails (too many points, bad ring parameters, ...) propagates as its
 // exception, `slot` again empty. The texture path is left as stored (see
-// ResolveTexturePath).
+// ResolveTexturePath). Texture layer ranges beyond the object are clamped to
+// its last point and ring. A document type declaration makes the file
+// invalid (nothing in it is expanded); std::bad_alloc when memory runs out.
 bool ParseProject(const std::string& bytes, std::unique_ptr<RoundObject>& slot);

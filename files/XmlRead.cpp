@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <type_traits>
 
 #include "mwWinAPI/Utf.h"
@@ -118,6 +119,7 @@ bool StartElementReader::Parse(const std::string& bytes) {
       XML_ParserCreate(nullptr), &XML_ParserFree);
   if (!parser) throw std::bad_alloc();
   XML_SetElementHandler(parser.get(), &StartElementReader::StartHandler, nullptr);
+  XML_SetDoctypeDeclHandler(parser.get(), &StartElementReader::DoctypeHandler, nullptr);
   XML_SetUserData(parser.get(), this);
   parser_ = parser.get();
   stopped_ = false;
@@ -125,7 +127,20 @@ bool StartElementReader::Parse(const std::string& bytes) {
   const XML_Status status = XML_Parse(parser.get(), bytes.data(), static_cast<int>(length), XML_TRUE);
   parser_ = nullptr;
   if (error_) std::rethrow_exception(error_);
+  // Running out of memory is no fault of the file, and must not read as one.
+  if (status != XML_STATUS_OK && XML_GetErrorCode(parser.get()) == XML_ERROR_NO_MEMORY)
+    throw std::bad_alloc();
   return status == XML_STATUS_OK && !stopped_;
+}
+
+// Our files never have a document type. Its internal subset is where entity
+// bombs and external entities live, and the Windows builds' expat has no
+// amplification limits: stop before anything in it is declared. Expat
+// reports the declaration at its internal subset's "[" or, without one, at
+// its end; with or without DTD support.
+void XMLCALL StartElementReader::DoctypeHandler(void* self, const XML_Char*, const XML_Char*, const XML_Char*,
+                                                int) {
+  static_cast<StartElementReader*>(self)->Stop();
 }
 
 void StartElementReader::Stop() {

@@ -35,8 +35,10 @@ class StartElementReader {
   StartElementReader& operator=(const StartElementReader&) = delete;
   virtual ~StartElementReader() = default;
 
-  // True when the text was well-formed and no handler called Stop(). An
-  // exception thrown by OnStartElement ends the parse and is rethrown here.
+  // True when the text was well-formed, had no document type declaration
+  // (refused before anything in it is expanded) and no handler called
+  // Stop(). An exception thrown by OnStartElement ends the parse and is
+  // rethrown here; std::bad_alloc when expat runs out of memory.
   bool Parse(const std::string& bytes);
 
  protected:
@@ -47,6 +49,8 @@ class StartElementReader {
 
  private:
   static void XMLCALL StartHandler(void* self, const XML_Char* name, const XML_Char** attributes);
+  static void XMLCALL DoctypeHandler(void* self, const XML_Char* name, const XML_Char* systemId,
+                                     const XML_Char* publicId, int hasInternalSubset);
 
   XML_Parser parser_ = nullptr;
   bool stopped_ = false;

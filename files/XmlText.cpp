@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "geometry/StoredNumbers.h"
+
 namespace xmltext {
 
 namespace {
@@ -87,7 +89,8 @@ void AppendChars(std::wstring& out, Format... format) {
 }  // namespace
 
 void NumberFormatter::Append(std::wstring& out, double value) {
-  AppendChars(out, value, std::chars_format::general, 6);
+  orbiform::CheckFinite(value);  // "inf" or "nan" would make the file unreadable
+  AppendChars(out, value, std::chars_format::general, orbiform::kStoredDigits);
 }
 void NumberFormatter::Append(std::wstring& out, long long value) { AppendChars(out, value); }
 void NumberFormatter::Append(std::wstring& out, unsigned long long value) { AppendChars(out, value); }

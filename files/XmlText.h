@@ -40,7 +40,9 @@ std::wstring DecodeLineBreaks(const std::wstring& text);
 // Formats numbers as a classic-locale stream does by default: doubles in
 // general notation with 6 significant digits (2.0 -> "2", 0.5 -> "0.5"),
 // integers plain decimal. std::to_chars gives exactly that, whatever the
-// global locale, and many times faster than a stream.
+// global locale, and many times faster than a stream. A double that is not
+// finite throws mwstd::invalid_argument (string 230) rather than write a
+// file no reader accepts.
 class NumberFormatter {
  public:
   void Append(std::wstring& out, double value);

@@ -1,9 +1,11 @@
 #include <cfloat>
 #include <cmath>
+#include <initializer_list>
 #include <stdexcept>
 
 #include "geometry/ModelStrings.h"
 #include "geometry/RoundObject.h"
+#include "geometry/StoredNumbers.h"
 
 namespace {
 
@@ -15,9 +17,11 @@ void CheckAxis(int axis) {
   if (axis < 0 || axis > 5) throw std::invalid_argument("Axis not defined");
 }
 
-// Written as !(v > 0) so that NaN is refused as well.
+// Written as !(v > 0) so that NaN is refused as well; infinity is positive
+// but no file can hold it.
 void CheckPositive(double value) {
   if (!(value > 0)) modelstrings::Throw(IDS_RING_INVALID);
+  orbiform::CheckFinite(value);
 }
 
 }  // namespace
@@ -25,6 +29,7 @@ void CheckPositive(double value) {
 Area::Area(unsigned points, double startDegree, double endDegree, double height, double radius,
            double ellipse)
     : height_(height) {
+  orbiform::CheckFinite(height);
   CheckPositive(radius);
   CheckPositive(ellipse);
   radius_ = radius;
@@ -43,10 +48,19 @@ void Area::SetEllipse(double ellipse) {
   ellipse_ = ellipse;
 }
 
+void Area::SetHeight(double height) {
+  orbiform::CheckFinite(height);
+  height_ = height;
+}
+
 void Area::SetDegrees(double start, double end) {
   if (!(start >= 0 && start <= 360) || !(end >= 0 && end <= 720)) modelstrings::Throw(IDS_DEGREE_RANGE);
   if (end < start) end += 360;
-  if (end - start < 30) modelstrings::Throw(IDS_MINIMUM_SPAN);
+  // The span must hold as the file will give the degrees back too, or a
+  // saved ring could not be opened again (0.0000004 .. 30.0000004 is kept
+  // as 4e-07 .. 30).
+  if (end - start < 30 || orbiform::AsStored(end) - orbiform::AsStored(start) < 30)
+    modelstrings::Throw(IDS_MINIMUM_SPAN);
   startDegree_ = start;
   endDegree_ = end;
 }
@@ -59,6 +73,9 @@ void Area::GeneratePoints(int axis, bool reversed) {
   CheckAxis(axis);
   const std::size_t n = points_.size();
   if (n == 0) return;
+  // Computed aside: a ring too large for finite numbers is refused whole and
+  // keeps its points.
+  std::vector<Point> points(n);
 
   // From 340 degrees on a ring counts as closed: the last point must not
   // repeat the first. Below that the arc includes both ends.
@@ -71,7 +88,7 @@ void Area::GeneratePoints(int axis, bool reversed) {
 
   // Accumulated rather than multiplied, for the same reason as kPi.
   double degree = startDegree_;
-  for (Point& p : points_) {
+  for (Point& p : points) {
     const double a = degree / 360.0 * kPi * 2;
     double c = std::cos(a) * radius_ * ellipse_;
     double s = std::sin(a) * radius_ * (-1.0);
@@ -116,9 +133,11 @@ void Area::GeneratePoints(int axis, bool reversed) {
       p.ny /= length;
       p.nz /= length;
     }
+    for (const double v : {p.x, p.y, p.z, p.nx, p.ny, p.nz}) orbiform::CheckFinite(v);
     degree += step;
   }
 
+  points_.swap(points);
   if (reversed) ReverseNormals(axis);
 }
 

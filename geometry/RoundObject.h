@@ -32,7 +32,8 @@ using TexCoord = std::pair<std::int32_t, std::int32_t>;  // bitmap pixels, x the
 class Area {
  public:
   // Holds `points` zero points. Throws mwstd::invalid_argument (199) for a
-  // radius or ellipse factor <= 0 and the SetDegrees texts for bad degrees.
+  // radius or ellipse factor <= 0, 230 for a value that is not finite, and
+  // the SetDegrees texts for bad degrees.
   Area(unsigned points, double startDegree, double endDegree, double height, double radius, double ellipse);
   Area(const Area&) = default;
   Area(Area&&) noexcept = default;
@@ -42,7 +43,8 @@ class Area {
 
   // Overwrites every point from the ring's parameters; unit normals pointing
   // outwards, inwards when `reversed`. Throws std::invalid_argument
-  // "Axis not defined" for an axis outside 0..5.
+  // "Axis not defined" for an axis outside 0..5, and mwstd::invalid_argument
+  // (230) without changing a point when a coordinate would not be finite.
   void GeneratePoints(int axis, bool reversed);
   // Negates the two normal components the axis sequence makes non-zero.
   void ReverseNormals(int axis);
@@ -58,12 +60,15 @@ class Area {
   double Height() const { return height_; }
   double StartDegree() const { return startDegree_; }
   double EndDegree() const { return endDegree_; }
-  // Radius and ellipse factor must be > 0 (mwstd::invalid_argument, 199).
+  // Radius and ellipse factor must be > 0 (mwstd::invalid_argument, 199) and
+  // finite (230).
   void SetRadius(double radius);
   void SetEllipse(double ellipse);
-  void SetHeight(double height) { height_ = height; }
+  // Any finite value (mwstd::invalid_argument, 230, for the others).
+  void SetHeight(double height);
   // Start 0..360, end 0..720; an end below the start gets 360 added; the span
-  // must be at least 30 degrees. mwstd::invalid_argument 200 / 201.
+  // must be at least 30 degrees, also as a file holds the two degrees.
+  // mwstd::invalid_argument 200 / 201.
   void SetDegrees(double start, double end);
 
  private:
@@ -253,8 +258,8 @@ class Sphere : public RoundObject {
   double StartDegree() const { return startDegree_; }
   double EndDegree() const { return endDegree_; }
   // Checked setters, std::invalid_argument: "areas < 3" (3..3000),
-  // "radius <= 0", "ellipse <= 0", "degree <= 0 || > 360" (start 0..359,
-  // end above 0 up to 360).
+  // "radius <= 0", "ellipse <= 0" (also for infinity), "degree <= 0 || > 360"
+  // (start 0..359, end above 0 up to 360).
   void SetRings(int rings);
   void SetRadius(double radius);
   void SetEllipse(double ellipse);
@@ -262,6 +267,8 @@ class Sphere : public RoundObject {
   void SetEndDegree(double degree);
 
   // Appends the sphere's rings (points stay zero until GenerateAllPoints).
+  // Throws mwstd::invalid_argument 203 (too many points) or 230 (a height
+  // beyond the doubles) before adding any ring.
   void GenerateSphere();
 
  private:

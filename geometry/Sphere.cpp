@@ -1,8 +1,11 @@
 #include <cmath>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "geometry/ModelStrings.h"
 #include "geometry/RoundObject.h"
+#include "geometry/StoredNumbers.h"
 
 namespace {
 
@@ -22,14 +25,15 @@ void Sphere::SetRings(int rings) {
   rings_ = rings;
 }
 
-// The positive checks are written as !(v > 0) so that NaN is refused too.
+// The positive checks are written as !(v > 0) so that NaN is refused too;
+// infinity no file can hold.
 void Sphere::SetRadius(double radius) {
-  if (!(radius > 0)) throw std::invalid_argument("radius <= 0");
+  if (!(radius > 0) || !std::isfinite(radius)) throw std::invalid_argument("radius <= 0");
   radius_ = radius;
 }
 
 void Sphere::SetEllipse(double ellipse) {
-  if (!(ellipse > 0)) throw std::invalid_argument("ellipse <= 0");
+  if (!(ellipse > 0) || !std::isfinite(ellipse)) throw std::invalid_argument("ellipse <= 0");
   ellipse_ = ellipse;
 }
 
@@ -50,13 +54,19 @@ void Sphere::GenerateSphere() {
 
   // The sphere's degrees are halved: 0..360 walks the latitude from the
   // bottom pole (0) to the top pole (180).
+  // Heights too large for a double (a huge radius times the ellipse
+  // factor) refuse the sphere before its first ring.
   const double halfStep = (endDegree_ - startDegree_) * 0.5 / (rings_ - 1);
   double phi = startDegree_ * 0.5;
+  std::vector<std::pair<double, double>> rings;  // height, radius
+  rings.reserve(static_cast<std::size_t>(rings_));
   for (int i = 0; i < rings_; ++i) {
     double r = std::sin(phi / 360.0 * kPi * 2) * radius_;
     if (r <= 0) r = kPoleRadius;
     const double h = std::cos((phi + 180.0) / 360.0 * kPi * 2) * radius_ * ellipse_;
-    AddArea(0, 360, h, r, 1.0);
+    orbiform::CheckFinite(h);
+    rings.emplace_back(h, r);
     phi += halfStep;
   }
+  for (const auto& [h, r] : rings) AddArea(0, 360, h, r, 1.0);
 }

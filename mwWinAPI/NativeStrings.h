@@ -1,6 +1,8 @@
 #pragma once
-// The native build has no resources: the program links a table (generated
-// from the same source as its .rc file) and StringTable reads from it.
+// The native build has no resources: each program hands its own table
+// (made from the same source as its .rc file) to StringTable at start-up.
+#include <cstddef>
+
 namespace mwWinAPI {
 
 enum class Language { English, German };
@@ -11,7 +13,12 @@ struct NativeString {
   const wchar_t* german;
 };
 
-// Defined by the program's string data; returns null when `id` is unknown.
+// Makes `strings` (`count` entries, kept by the caller for the program's
+// lifetime) the table that StringTable::Load reads; before any table is set
+// every string is missing.
+void SetNativeStrings(const NativeString* strings, std::size_t count);
+
+// The entry for `id` in the current table, or null.
 const NativeString* FindNativeString(unsigned id);
 
 // The language native lookups use; starts from LANG/LC_ALL ("de*" = German).

@@ -20,7 +20,27 @@ Language& CurrentLanguage() {
   return language;
 }
 
+struct Table {
+  const NativeString* strings = nullptr;
+  std::size_t count = 0;
+};
+
+Table& CurrentTable() {
+  static Table table;
+  return table;
+}
+
 }  // namespace
+
+void SetNativeStrings(const NativeString* strings, std::size_t count) { CurrentTable() = {strings, count}; }
+
+const NativeString* FindNativeString(unsigned id) {
+  const Table& table = CurrentTable();
+  for (std::size_t i = 0; i < table.count; ++i) {
+    if (table.strings[i].id == id) return &table.strings[i];
+  }
+  return nullptr;
+}
 
 Language NativeLanguage() { return CurrentLanguage(); }
 void SetNativeLanguage(Language language) { CurrentLanguage() = language; }

@@ -1,17 +1,16 @@
 #pragma once
-// Small Win32 helpers: system error texts, groups of menu items, window texts
-// and paths.
+// Small Win32 helpers: groups of menu items, window texts, paths, the folder
+// dialog and tree items.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
 
-namespace mwWinAPI {
+#include "ErrorText.h"
 
-// The system's text for an error code, unchanged (it ends with a line break),
-// or "Unbekannter Fehler - Fehlercode: " and the code in decimal.
-std::wstring GetLastErrorS(DWORD code);
-std::wstring GetLastErrorS();
+namespace mwWinAPI {
 
 // Menu items that are enabled and grayed together.
 class MenuDis {
@@ -35,6 +34,18 @@ std::wstring GetWindowString(HWND window);
 // `fileName` in the folder of the running executable. Throws
 // mwstd::file_io_error when that folder cannot be had.
 std::wstring FilePathExec(const std::wstring& fileName);
+
+// The shell's folder selection dialog (status text, no root); the chosen
+// folder's path, or empty when the user cancels or the choice has no
+// file-system path. Programs reach it through UserInteraction.
+std::wstring BrowseForFolder(HWND owner, const std::wstring& title);
+
+// Appends an item to a tree filled top-down in one run: level 1 under the
+// root, level 2 under the last level-1 item, deeper levels under the last
+// level-2 item. Returns the new item, null if the tree refused it. The last
+// items are remembered per tree control, so filling a second tree starts
+// afresh.
+HTREEITEM AddItemToTree(HWND tree, const std::wstring& text, int level, LPARAM param, int image);
 
 // True if anything matches `path`; wildcards match too.
 bool FileExists(const std::wstring& path);

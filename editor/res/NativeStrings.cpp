@@ -1,26 +1,24 @@
-#include <algorithm>
+// The editor's texts for the native build, handed to the string table as the
+// program starts (the Windows build has them as resources instead).
 #include <iterator>
 
 #include "editor/res/resource.h"
 #include "mwWinAPI/NativeStrings.h"
 
-namespace mwWinAPI {
+namespace orbiform {
 namespace {
 
 // The texts are narrow UTF-8 literals (what the resource compiler reads);
 // joined to L"" they become wide literals here.
 #define STR(id, english, german) {id, L"" english, L"" german},
-constexpr NativeString kStrings[] = {
+constexpr mwWinAPI::NativeString kStrings[] = {
 #include "editor/res/Strings.inc"
 };
 #undef STR
 
+// Every native program and test of the editor links this object, so the
+// table is in place before main runs.
+const bool kInstalled = (mwWinAPI::SetNativeStrings(kStrings, std::size(kStrings)), true);
+
 }  // namespace
-
-const NativeString* FindNativeString(unsigned id) {
-  const auto it = std::find_if(std::begin(kStrings), std::end(kStrings),
-                               [id](const NativeString& s) { return s.id == id; });
-  return it == std::end(kStrings) ? nullptr : &*it;
-}
-
-}  // namespace mwWinAPI
+}  // namespace orbiform

@@ -11,6 +11,7 @@
 #include "geometry/RoundObject.h"
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/SafeFile.h"
+#include "mwWinAPI/Utf.h"
 
 namespace fs = std::filesystem;
 
@@ -177,6 +178,60 @@ TEST_F(CliTest, InvalidProjectsAreRefusedWithTheEditorsMessage) {
   EXPECT_FALSE(fs::exists(Path(L"out.k7mobj")));
   EXPECT_EQ(1, Run({L"info", Path(L"missing.ek7mobj")}));
   EXPECT_EQ(0u, err_.find("orbiform-cli: cannot read "));
+}
+
+// Whatever the tool accepts and writes opens again; what cannot be written
+// so is refused before anything is written.
+TEST_F(CliTest, WhatIsWrittenOpensAgain) {
+  const std::string tooLarge =
+      "orbiform-cli: The values are too large: a coordinate of the object would not be a finite number!\n";
+  EXPECT_EQ(1, Run({L"cylinder", L"--points", L"8", L"--plain", L"0,1e308,10,0,360", Path(L"c.ek7mobj")}));
+  EXPECT_EQ(tooLarge, err_);
+  EXPECT_EQ(1, Run({L"sphere", L"--radius", L"1e308", L"--ellipse", L"10", Path(L"s.k7mobj")}));
+  EXPECT_EQ(tooLarge, err_);
+  // A span of 30 degrees only before the six digits the file keeps.
+  EXPECT_EQ(1, Run({L"cylinder", L"--plain", L"0,1,1,0.0000004,30.0000004", Path(L"r.ek7mobj")}));
+  EXPECT_EQ("orbiform-cli: The plain must cover at least 30\xC2\xB0\n", err_);
+  EXPECT_TRUE(fs::is_empty(dir_));
+
+  // Borderline values that are accepted come back from the file.
+  for (const wchar_t* plain :
+       {L"0,1,1,0.0000004,30.0001", L"0,1e-308,1e-308,0,360", L"-1e307,1e300,2,359.9999999,60"}) {
+    SCOPED_TRACE(mwWinAPI::ToUtf8(plain));
+    ASSERT_EQ(0, Run({L"cylinder", L"--plain", plain, Path(L"b.ek7mobj")})) << err_;
+    ASSERT_EQ(0, Run({L"resave", Path(L"b.ek7mobj"), Path(L"b2.ek7mobj")})) << err_;
+    EXPECT_EQ(Bytes(L"b.ek7mobj"), Bytes(L"b2.ek7mobj"));
+  }
+
+  // A file the model refuses says which file and why.
+  mwWinAPI::WriteBytesReplacing(Path(L"narrow.ek7mobj"),
+                                "<ROUNDOBJECT><Props Points=\"3\"/><Area><Props StartDegree=\"0\" "
+                                "EndDegree=\"20\"/></Area></ROUNDOBJECT>");
+  EXPECT_EQ(1, Run({L"info", Path(L"narrow.ek7mobj")}));
+  EXPECT_EQ("orbiform-cli: " + mwWinAPI::ToUtf8(Path(L"narrow.ek7mobj")) +
+                " is not a valid Project-File: The plain must cover at least 30\xC2\xB0\n",
+            err_);
+}
+
+// One number syntax with the files, and every message is one line that
+// names the file once and says why.
+TEST_F(CliTest, MessagesAndNumbersAsTheFilesHaveThem) {
+  EXPECT_EQ(2, Run({L"cylinder", L"--plain", L"0,1,1,0x10,360", Path(L"x.ek7mobj")}));
+  EXPECT_EQ(0u, err_.find("orbiform-cli: plain start degree: not a number: \"0x10\"\n"));
+  EXPECT_EQ(2, Run({L"cylinder", L"--points", L"0x10", L"--plain", L"0,1,1,0,360", Path(L"x.ek7mobj")}));
+  EXPECT_EQ(0, Run({L"cylinder", L"--plain", L"0,1,1,1e-308,360", Path(L"x.ek7mobj")})) << err_;
+
+  const auto oneLine = [this](const std::string& expected) {
+    EXPECT_EQ(0u, err_.find(expected)) << err_;
+    EXPECT_EQ(err_.find('\n'), err_.size() - 1) << err_;
+    EXPECT_EQ(std::string::npos, err_.find('\r')) << err_;
+  };
+  EXPECT_EQ(1, Run({L"info", dir_.wstring()}));
+  oneLine("orbiform-cli: cannot read " + mwWinAPI::ToUtf8(dir_.wstring()) + ": Is a folder, not a file\n");
+  const std::wstring nowhere = Path(L"missing") + L"/x.ek7mobj";
+  EXPECT_EQ(1, Run({L"cylinder", L"--plain", L"0,1,1,0,360", nowhere}));
+  oneLine("orbiform-cli: cannot write " + mwWinAPI::ToUtf8(nowhere) + ": ");
+  EXPECT_EQ(err_.find(mwWinAPI::ToUtf8(nowhere)), err_.rfind(mwWinAPI::ToUtf8(nowhere)));
 }
 
 }  // namespace

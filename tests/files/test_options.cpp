@@ -316,3 +316,26 @@ TEST(Options, UpdateDueBySchedule) {
   Options fromFile = Parsed("<Updates HowOften=\"3\" LastSearch=\"1.1.2005\" />");
   EXPECT_TRUE(UpdateDue(fromFile, kNow));
 }
+
+namespace {
+
+// "Never" means never, and "never searched" survives the file.
+TEST(Options, NeverMeansNever) {
+  Options o;
+  o.updateFrequency = 0;
+  EXPECT_FALSE(UpdateDue(o, kNow));  // no search recorded yet
+  o.lastSearch = Day(2005, 1, 1);
+  EXPECT_FALSE(UpdateDue(o, kNow));
+
+  // The writer stores "never searched" as 0.0.0; read over a record that
+  // holds a date, it brings "never" back.
+  Options never;
+  never.updateFrequency = 3;
+  Options read;
+  read.lastSearch = Day(2024, 3, 1);
+  ASSERT_TRUE(ParseOptions(FileBytes(never), read, kNow));
+  EXPECT_TRUE(SameDate(Date{}, read.lastSearch));
+  EXPECT_TRUE(UpdateDue(read, kNow));
+}
+
+}  // namespace

@@ -188,7 +188,7 @@ TEST(ProjectFile, HandWrittenForms) {
   const TextureLevel& level = read->GetTextureLevel(0);
   EXPECT_EQ(level.type, TextureLevel::kWrap);
   EXPECT_EQ(level.startPoint, 1u);
-  EXPECT_EQ(level.endPoint, 3u);  // a missing attribute keeps the default
+  EXPECT_EQ(level.endPoint, 2u);  // the default 3, clamped to the last of the 3 points
   ASSERT_EQ(read->AreaCount(), 2u);
   EXPECT_EQ(read->GetArea(0).Radius(), 2);
   EXPECT_EQ(read->GetArea(0).Height(), 0);
@@ -218,7 +218,7 @@ TEST(ProjectFile, LevelMovesTheLayer) {
   EXPECT_EQ(read->GetTextureLevel(0).startPoint, 2u);  // attributes after Level follow the layer
   EXPECT_EQ(read->GetTextureLevel(1).startPoint, 0u);  // filled in by the move to 1
   EXPECT_EQ(read->GetTextureLevel(2).startPoint, 1u);
-  EXPECT_EQ(read->GetTextureLevel(3).endPoint, 3u);
+  EXPECT_EQ(read->GetTextureLevel(3).endPoint, 2u);  // the default 3, clamped to the 3 points
   EXPECT_EQ(read->GetTextureLevel(4).endPoint, 0u);
 }
 

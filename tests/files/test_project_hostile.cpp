@@ -2,10 +2,14 @@
 // crashing, without unbounded allocation and without keeping a partial object.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "files/Options.h"
 #include "files/ProjectFile.h"
 #include "mwWinAPI/Exceptions.h"
 
@@ -185,6 +189,64 @@ TEST(ProjectHostile, AttributesInTheWrongPlaceAreIgnored) {
       object));
   EXPECT_EQ(object->PointsPerRing(), 3u);
   EXPECT_EQ(object->AreaCount(), 1u);
+}
+
+// Entity bombs and external entities all need a document type declaration,
+// which no project or options file has: both readers refuse any file with
+// one at its start, before anything in it is expanded. Builds without
+// expat's own amplification limits (the Windows ones) would otherwise spend
+// minutes and hundreds of megabytes on a 1 KB file.
+TEST(ProjectHostile, DocumentTypesAreRefusedAtOnce) {
+  std::string laughs, parameters;  // ten levels of ten references each
+  for (int i = 0; i < 10; ++i) {
+    const std::string inner = i == 0 ? "xxxxxxxxxx" : std::string();
+    std::string refs, paramRefs;
+    for (int r = 0; i > 0 && r < 10; ++r) refs += "&a" + std::to_string(i - 1) + ";";
+    for (int r = 0; i > 0 && r < 10; ++r) paramRefs += "&#37;p" + std::to_string(i - 1) + ";";
+    laughs += "<!ENTITY a" + std::to_string(i) + " \"" + inner + refs + "\">";
+    parameters += "<!ENTITY % p" + std::to_string(i) + " \"" + inner + paramRefs + "\">";
+  }
+  const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<!DOCTYPE ROUNDOBJECT ";
+  const std::string body = "<ROUNDOBJECT><Props Points=\"3\"/>" + Ring(3);
+  const std::map<std::string, std::string> files = {
+      {"in content", head + "[" + laughs + "]>" + body + "&a9;</ROUNDOBJECT>"},
+      {"in an attribute", head + "[" + laughs + "]><ROUNDOBJECT><Props FileInfo=\"&a9;\"/></ROUNDOBJECT>"},
+      {"parameter entities", head + "[" + parameters + "%p9;]>" + body + "</ROUNDOBJECT>"},
+      {"external entity", head + "[<!ENTITY e SYSTEM \"/dev/zero\">]>" + body + "&e;</ROUNDOBJECT>"},
+      {"external subset", head + "SYSTEM \"/dev/zero\">" + body + "</ROUNDOBJECT>"},
+      {"harmless", head + ">" + body + "</ROUNDOBJECT>"},
+  };
+  for (const auto& [name, text] : files) {
+    SCOPED_TRACE(name);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Load(text), 0);
+    // The same declaration ahead of an options file.
+    std::string options = text;
+    options.replace(options.find("<ROUNDOBJECT>"), std::string::npos,
+                    "<QZ7OPTIONS><Restore Undo=\"7\"/></QZ7OPTIONS>");
+    Options o;
+    EXPECT_FALSE(ParseOptions(options, o, Date{2024, 5, 1, 20}));
+    EXPECT_EQ(o.undoSteps, 30);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::milliseconds(500));
+  }
+}
+
+// Layer ranges are whatever 32-bit numbers the file gives; the object's
+// users index with them, so reading keeps them within the object.
+TEST(ProjectHostile, LayerRangesStayWithinTheObject) {
+  std::unique_ptr<RoundObject> object;
+  ASSERT_TRUE(ParseProject(Object(Ring(3) + Ring(3) +
+                                  "<TextureLevel><Props StartPoint=\"4294967295\" EndPoint=\"1\" "
+                                  "StartArea=\"2\" EndArea=\"4294967295\"/></TextureLevel>"),
+                           object));
+  const TextureLevel& level = object->GetTextureLevel(0);
+  EXPECT_EQ((std::vector<unsigned>{2, 1, 1, 1, 3, 2}),
+            (std::vector<unsigned>{level.startPoint, level.endPoint, level.startArea, level.endArea,
+                                   level.pointCount, level.areaCount}));
+  // Without rings every range is 0.
+  ASSERT_TRUE(ParseProject(Object("<TextureLevel><Props EndArea=\"9\"/></TextureLevel>"), object));
+  EXPECT_EQ(object->GetTextureLevel(0).endArea, 0u);
 }
 
 }  // namespace

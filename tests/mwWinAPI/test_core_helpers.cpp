@@ -1,11 +1,16 @@
 // Helpers every program uses: split, UTF-8 conversion, the string table and
-// (natively) the crash-safe file replacement.
+// the crash-safe file replacement (natively, and its race on both sides).
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "mwWinAPI/Exceptions.h"
@@ -14,14 +19,18 @@
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/Utf.h"
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "mwWinAPI/NativeStrings.h"
 #endif
 
 using mwWinAPI::FromUtf8;
 using mwWinAPI::ToUtf8;
+namespace fs = std::filesystem;
 
 TEST(Split, PiecesIncludingEmptyOnes) {
   std::vector<std::wstring> parts{L"kept"};
@@ -105,18 +114,119 @@ TEST_F(SafeFileTest, WritesUtf8WithTheClosingZeroByte) {
 TEST_F(SafeFileTest, FailedWriteKeepsTheOldFile) {
   const std::string path = dir_ + "/keep.xml";
   mwWinAPI::WriteBytesReplacing(FromUtf8(path), "old");
-  // A folder in the way of the new file: the write fails, the old file stays
-  // and nothing is left behind.
+  ASSERT_EQ(0, ::chmod(path.c_str(), 0600));
+  // The user's own file of the old temporary name is no obstacle and stays.
   ASSERT_EQ(0, ::mkdir((path + ".new~").c_str(), 0700));
-  EXPECT_THROW(mwWinAPI::WriteBytesReplacing(FromUtf8(path), "new"), mwstd::file_io_error);
-  EXPECT_EQ("old", Read(path));
-  ::rmdir((path + ".new~").c_str());
-
   mwWinAPI::WriteBytesReplacing(FromUtf8(path), "new");
   EXPECT_EQ("new", Read(path));
-  EXPECT_NE(0, ::access((path + ".new~").c_str(), F_OK));
+  EXPECT_EQ(0, ::access((path + ".new~").c_str(), F_OK));
+  ::rmdir((path + ".new~").c_str());
+  struct stat info;
+  ASSERT_EQ(0, ::stat(path.c_str(), &info));
+  EXPECT_EQ(0600u, info.st_mode & 07777);  // a private project stays private
+
+  // A write that fails halfway (the file size limit, which binds root too)
+  // leaves the old file with its mode, and nothing beside it.
+  struct rlimit saved;
+  ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &saved));
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &small));
+  EXPECT_THROW(mwWinAPI::WriteBytesReplacing(FromUtf8(path), std::string(100000, 'x')), mwstd::file_io_error);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ("new", Read(path));
+  ASSERT_EQ(0, ::stat(path.c_str(), &info));
+  EXPECT_EQ(0600u, info.st_mode & 07777);
+  EXPECT_EQ(1, std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
 
   EXPECT_THROW(mwWinAPI::WriteBytesReplacing(FromUtf8(dir_ + "/missing/x.xml"), "x"), mwstd::file_io_error);
   EXPECT_THROW(mwWinAPI::ReadFileBytes(FromUtf8(dir_ + "/missing.xml")), mwstd::file_io_error);
 }
+
+// What belongs to the file stays: a new file gets the usual mode, symbolic
+// links stay links, and a long name does not fail for a suffix.
+TEST_F(SafeFileTest, ReplacingKeepsLinks) {
+  const std::string real = dir_ + "/real.ek7mobj";
+  mwWinAPI::WriteBytesReplacing(FromUtf8(real), "1");
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  struct stat info;
+  ASSERT_EQ(0, ::stat(real.c_str(), &info));
+  EXPECT_EQ(0666u & ~mask, info.st_mode & 07777);
+
+  // A relative link to an absolute link to the file; a dangling link.
+  ASSERT_EQ(0, ::mkdir((dir_ + "/sub").c_str(), 0700));
+  ASSERT_EQ(0, ::symlink(real.c_str(), (dir_ + "/sub/abs").c_str()));
+  ASSERT_EQ(0, ::symlink("sub/abs", (dir_ + "/rel").c_str()));
+  ASSERT_EQ(0, ::symlink("later.ek7mobj", (dir_ + "/dangling").c_str()));
+  mwWinAPI::WriteBytesReplacing(FromUtf8(dir_ + "/rel"), "through links");
+  mwWinAPI::WriteBytesReplacing(FromUtf8(dir_ + "/dangling"), "new target");
+  EXPECT_EQ("through links", Read(real));
+  EXPECT_EQ("new target", Read(dir_ + "/later.ek7mobj"));
+  for (const char* link : {"/rel", "/sub/abs", "/dangling"}) EXPECT_TRUE(fs::is_symlink(dir_ + link)) << link;
+
+  const std::string longName = dir_ + "/" + std::string(255 - 8, 'n') + ".ek7mobj";
+  mwWinAPI::WriteBytesReplacing(FromUtf8(longName), "long");
+  EXPECT_EQ("long", Read(longName));
+}
+
+// Reading is capped: endless devices, huge files and folders are refused
+// with a message that says so, before memory runs out.
+TEST_F(SafeFileTest, ReadsAreCapped) {
+  const auto error = [](const std::string& path, std::size_t max = mwWinAPI::kMaxReadBytes) {
+    try {
+      mwWinAPI::ReadFileBytes(FromUtf8(path), max);
+    } catch (const mwstd::file_io_error& e) {
+      return std::wstring(e.what());
+    }
+    return std::wstring(L"<read>");
+  };
+  EXPECT_EQ(mwWinAPI::kFileTooLarge, error("/dev/zero"));
+  const std::string huge = dir_ + "/huge.ek7mobj";
+  mwWinAPI::WriteBytesReplacing(FromUtf8(huge), "");
+  ASSERT_EQ(0, ::truncate(huge.c_str(), static_cast<off_t>(mwWinAPI::kMaxReadBytes) + 1));  // sparse
+  EXPECT_EQ(mwWinAPI::kFileTooLarge, error(huge));
+  ASSERT_EQ(0, ::truncate(huge.c_str(), 10));
+  EXPECT_EQ(mwWinAPI::kFileTooLarge, error(huge, 9));
+  EXPECT_EQ(L"<read>", error(huge, 10));
+  EXPECT_EQ(mwWinAPI::kIsAFolder, error(dir_));
+}
 #endif
+
+// Two programs saving one file at once: the last complete file wins, never a
+// mix of the two; no writer fails and no temporary file is left.
+TEST(SafeFileRace, TheLastCompleteFileWins) {
+  const fs::path dir =
+      fs::temp_directory_path() / ("orbiform-race-" + std::to_string(std::random_device{}()));
+  fs::create_directories(dir);
+  const std::wstring target = (dir / "race.ek7mobj").wstring();
+  const std::string small(1000, 's'), large(200000, 'L');
+#ifdef _WIN32
+  constexpr int kRounds = 100;  // a save costs many times more under Wine
+#else
+  constexpr int kRounds = 300;
+#endif
+  std::atomic<int> failures{0};
+  for (int round = 0; round < kRounds; ++round) {
+    std::atomic<int> ready{0};
+    const auto writer = [&](const std::string& bytes) {
+      for (++ready; ready < 2;) {
+      }
+      try {
+        mwWinAPI::WriteBytesReplacing(target, bytes);
+      } catch (const mwstd::exception&) {
+        ++failures;
+      }
+    };
+    std::thread a(writer, std::cref(small)), b(writer, std::cref(large));
+    a.join();
+    b.join();
+    const std::string result = mwWinAPI::ReadFileBytes(target);
+    ASSERT_TRUE(result == small || result == large) << "round " << round << ": " << result.size() << " bytes";
+  }
+  EXPECT_EQ(0, failures.load());
+  EXPECT_EQ(1, std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+  fs::remove_all(dir);
+}

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "mwWinAPI/Exceptions.h"
@@ -23,6 +25,12 @@ std::wstring ErrorOf(Action action) {
     return e.what();
   }
   return L"<no error>";
+}
+
+// Entries in the folder, "." and ".." aside.
+std::ptrdiff_t FileCount(const mwtest::TempFolder& folder) {
+  namespace fs = std::filesystem;
+  return std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator());
 }
 
 TEST(SafeFile, ReplacingLeavesExactlyTheNewBytes) {
@@ -47,6 +55,20 @@ TEST(SafeFile, ReplacingLeavesExactlyTheNewBytes) {
   EXPECT_EQ(mwWinAPI::ReadFileBytes(target), "");
   EXPECT_FALSE(Exists(target + L".new~"));
 
+  // A file named relative to the current folder is replaced as well.
+  wchar_t current[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, current);
+  ASSERT_TRUE(::SetCurrentDirectoryW(folder.Path().c_str()));
+  mwWinAPI::WriteBytesReplacing(L"relative.xml", "first");
+  mwWinAPI::WriteBytesReplacing(L"relative.xml", "second");
+  ::SetCurrentDirectoryW(current);
+  EXPECT_EQ(GetBytes(folder.Path(L"relative.xml")), "second");
+
+  // A name that fits the path limit only just: no suffix pushes it over.
+  const std::wstring longName = folder.Path(std::wstring(MAX_PATH - 1 - folder.Path().size() - 1, L'n'));
+  mwWinAPI::WriteBytesReplacing(longName, "long");
+  EXPECT_EQ(GetBytes(longName), "long");
+
   // Reading shares with other readers.
   const HANDLE reader =
       ::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -60,22 +82,31 @@ TEST(SafeFile, FailuresKeepTheOldFile) {
   const std::wstring target = folder.Path(L"object.xml");
   ASSERT_TRUE(PutBytes(target, "old"));
 
-  // The new file cannot be created beside the target.
-  ASSERT_TRUE(::CreateDirectoryW((target + L".new~").c_str(), nullptr));
-  EXPECT_NE(ErrorOf([&] { mwWinAPI::WriteUtf8FileReplacing(target, L"new"); }), L"<no error>");
-  EXPECT_NE(ErrorOf([&] { mwWinAPI::WriteBytesReplacing(target, "new"); }), L"<no error>");
-  EXPECT_EQ(GetBytes(target), "old");
-  ASSERT_TRUE(::RemoveDirectoryW((target + L".new~").c_str()));
+  // The user's own file of the old temporary name is no obstacle and stays.
+  ASSERT_TRUE(PutBytes(target + L".new~", "mine"));
+  mwWinAPI::WriteBytesReplacing(target, "new");
+  EXPECT_EQ(GetBytes(target), "new");
+  EXPECT_EQ(GetBytes(target + L".new~"), "mine");
+  ASSERT_TRUE(::DeleteFileW((target + L".new~").c_str()));
 
-  // The new file is written but cannot take the target's place.
+  // A read-only file is not replaced: it keeps its bytes and its attribute,
+  // and nothing is left beside it.
+  ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(ErrorOf([&] { mwWinAPI::WriteUtf8FileReplacing(target, L"newer"); }),
+            mwWinAPI::GetLastErrorS(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(GetBytes(target), "new");
+  EXPECT_NE(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  EXPECT_EQ(FileCount(folder), 1);
+  ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL));
+
+  // A folder in the target's place is never replaced.
   const std::wstring folderTarget = folder.Path(L"sub");
   ASSERT_TRUE(::CreateDirectoryW(folderTarget.c_str(), nullptr));
   ASSERT_TRUE(PutBytes(folder.Path(L"sub\\keep.txt"), "keep"));
   const std::wstring error = ErrorOf([&] { mwWinAPI::WriteBytesReplacing(folderTarget, "new"); });
-  EXPECT_NE(error, L"<no error>");
-  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(error, mwWinAPI::kIsAFolder);
   EXPECT_EQ(GetBytes(folder.Path(L"sub\\keep.txt")), "keep");
-  EXPECT_FALSE(Exists(folderTarget + L".new~"));
+  EXPECT_EQ(FileCount(folder), 2);
 
   // No folder to write in.
   const std::wstring nowhere = folder.Path(L"missing\\object.xml");

@@ -1,0 +1,140 @@
+#include "UserInteraction.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <iterator>
+
+#include "WinHelpers.h"
+
+namespace mwWinAPI {
+namespace {
+
+std::atomic<UserInteraction*> replaced{nullptr};
+
+std::wstring RunFileDialog(const FileDialogRequest& request, bool save) {
+  wchar_t path[MAX_PATH] = {};
+  request.initialPath.copy(path, MAX_PATH - 1);
+  const std::wstring filter = request.filter + L'\0';  // the list ends with an empty pair
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = request.owner;
+  ofn.lpstrFilter = request.filter.empty() ? nullptr : filter.c_str();
+  ofn.lpstrFile = path;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
+  ofn.Flags = request.flags | OFN_EXPLORER | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+  const BOOL chosen = save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
+  return chosen ? std::wstring(path) : std::wstring();
+}
+
+template <typename T>
+T Next(std::deque<T>& answers, T cancel) {
+  if (answers.empty()) return cancel;
+  T answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+}  // namespace
+
+UserInteraction& Ui() {
+  static SystemInteraction system;
+  UserInteraction* current = replaced.load();
+  return current ? *current : system;
+}
+
+UserInteraction* SetUi(UserInteraction* replacement) { return replaced.exchange(replacement); }
+
+int SystemInteraction::ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption,
+                                   UINT flags) {
+  return ::MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
+}
+
+std::wstring SystemInteraction::OpenFileName(const FileDialogRequest& request) {
+  return RunFileDialog(request, false);
+}
+
+std::wstring SystemInteraction::SaveFileName(const FileDialogRequest& request) {
+  return RunFileDialog(request, true);
+}
+
+std::wstring SystemInteraction::BrowseForFolder(HWND owner, const std::wstring& title) {
+  return mwWinAPI::BrowseForFolder(owner, title);
+}
+
+bool SystemInteraction::OpenWithShell(HWND owner, const std::wstring& target, const std::wstring& parameters,
+                                      int show) {
+  const auto result = reinterpret_cast<INT_PTR>(::ShellExecuteW(
+      owner, L"open", target.c_str(), parameters.empty() ? nullptr : parameters.c_str(), nullptr, show));
+  return result > 32;  // values up to 32 are error codes
+}
+
+void SystemInteraction::BalloonTip(HWND edit, const std::wstring& title, const std::wstring& text, int icon) {
+  EDITBALLOONTIP tip = {};
+  tip.cbStruct = sizeof tip;
+  tip.pszTitle = title.c_str();
+  tip.pszText = text.c_str();
+  tip.ttiIcon = icon;
+  ::SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip));
+}
+
+bool SystemInteraction::TrayBalloon(HWND window, UINT id, const std::wstring& tip, const std::wstring& title,
+                                    const std::wstring& text, DWORD icon) {
+  NOTIFYICONDATAW data = {};
+  data.cbSize = sizeof data;
+  data.hWnd = window;
+  data.uID = id;
+  data.uFlags = NIF_TIP | NIF_INFO;
+  tip.copy(data.szTip, std::size(data.szTip) - 1);
+  text.copy(data.szInfo, std::size(data.szInfo) - 1);
+  title.copy(data.szInfoTitle, std::size(data.szInfoTitle) - 1);
+  data.uTimeout = 10;
+  data.dwInfoFlags = icon;
+  return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+ScriptedInteraction::ScriptedInteraction() : previous_(SetUi(this)) {}
+ScriptedInteraction::~ScriptedInteraction() { SetUi(previous_); }
+
+int ScriptedInteraction::ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption,
+                                     UINT flags) {
+  prompts.push_back({L"MessageBox", owner, caption, text, flags});
+  return Next(boxAnswers, IDCANCEL);
+}
+
+std::wstring ScriptedInteraction::OpenFileName(const FileDialogRequest& request) {
+  prompts.push_back({L"OpenFileName", request.owner, request.filter, request.initialPath, request.flags});
+  return Next(pathAnswers, std::wstring());
+}
+
+std::wstring ScriptedInteraction::SaveFileName(const FileDialogRequest& request) {
+  prompts.push_back({L"SaveFileName", request.owner, request.filter, request.initialPath, request.flags});
+  return Next(pathAnswers, std::wstring());
+}
+
+std::wstring ScriptedInteraction::BrowseForFolder(HWND owner, const std::wstring& title) {
+  prompts.push_back({L"BrowseForFolder", owner, title, L"", 0});
+  return Next(pathAnswers, std::wstring());
+}
+
+bool ScriptedInteraction::OpenWithShell(HWND owner, const std::wstring& target,
+                                        const std::wstring& parameters, int show) {
+  prompts.push_back({L"Shell", owner, parameters, target, static_cast<UINT>(show)});
+  return Next(shellAnswers, false);
+}
+
+void ScriptedInteraction::BalloonTip(HWND edit, const std::wstring& title, const std::wstring& text,
+                                     int icon) {
+  prompts.push_back({L"Balloon", edit, title, text, static_cast<UINT>(icon)});
+}
+
+bool ScriptedInteraction::TrayBalloon(HWND window, UINT, const std::wstring&, const std::wstring& title,
+                                      const std::wstring& text, DWORD icon) {
+  prompts.push_back({L"TrayBalloon", window, title, text, icon});
+  return Next(shellAnswers, true);
+}
+
+}  // namespace mwWinAPI
