@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "Exceptions.h"
+#include "mwWinAPI/Exceptions.h"
 
 namespace mwWinAPI {
 

@@ -1,4 +1,4 @@
-#include "NumberFormat.h"
+#include "mwWinAPI/NumberFormat.h"
 
 #include <sstream>
 

@@ -1,8 +1,8 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "NativeStrings.h"
-#include "StringTable.h"
+#include "mwWinAPI/NativeStrings.h"
+#include "mwWinAPI/StringTable.h"
 
 namespace mwWinAPI {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ErrorText.h"
+#include "mwWinAPI/ErrorText.h"
 
 namespace mwWinAPI {
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "Exceptions.h"
+#include "mwWinAPI/Exceptions.h"
 
 namespace mwWinAPI {
 

@@ -9,8 +9,8 @@
 #include <memory>
 #include <type_traits>
 
-#include "Exceptions.h"
-#include "Handles.h"
+#include "mwWinAPI/Exceptions.h"
+#include "mwWinAPI/Handles.h"
 
 namespace mwWinAPI {
 

@@ -11,7 +11,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "FrameworkTestIds.h"
 #include "mwWinAPI/Dialog.h"
 #include "mwWinAPI/Fields.h"
 #include "mwWinAPI/NumberFormat.h"
@@ -19,6 +18,7 @@
 #include "mwWinAPI/WinHelpers.h"
 #include "mwWinAPI/Window.h"
 #include "mwWinAPI/Worker.h"
+#include "tests/mwWinAPI/FrameworkTestIds.h"
 
 namespace {
 

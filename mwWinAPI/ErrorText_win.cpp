@@ -1,8 +1,8 @@
-#include "ErrorText.h"
+#include "mwWinAPI/ErrorText.h"
 
 #include <memory>
 
-#include "Exceptions.h"
+#include "mwWinAPI/Exceptions.h"
 
 namespace mwWinAPI {
 namespace {

@@ -1,8 +1,8 @@
-#include "Fields.h"
+#include "mwWinAPI/Fields.h"
 
-#include "ErrorText.h"
-#include "Exceptions.h"
-#include "NumberFormat.h"
+#include "mwWinAPI/ErrorText.h"
+#include "mwWinAPI/Exceptions.h"
+#include "mwWinAPI/NumberFormat.h"
 
 namespace mwWinAPI {
 

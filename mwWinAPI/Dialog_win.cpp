@@ -1,7 +1,7 @@
-#include "Dialog.h"
+#include "mwWinAPI/Dialog.h"
 
-#include "ErrorText.h"
-#include "Window.h"
+#include "mwWinAPI/ErrorText.h"
+#include "mwWinAPI/Window.h"
 
 namespace mwWinAPI {
 

@@ -1,10 +1,10 @@
-#include "Worker.h"
+#include "mwWinAPI/Worker.h"
 
 #include <process.h>
 
 #include <memory>
 
-#include "ErrorText.h"
+#include "mwWinAPI/ErrorText.h"
 
 namespace mwWinAPI::detail {
 namespace {

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "StringTable.h"
+#include "mwWinAPI/StringTable.h"
 
 namespace mwWinAPI {
 

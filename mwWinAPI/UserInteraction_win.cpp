@@ -1,4 +1,4 @@
-#include "UserInteraction.h"
+#include "mwWinAPI/UserInteraction.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -7,7 +7,7 @@
 #include <atomic>
 #include <iterator>
 
-#include "WinHelpers.h"
+#include "mwWinAPI/WinHelpers.h"
 
 namespace mwWinAPI {
 namespace {

@@ -1,7 +1,7 @@
-#include "Window.h"
+#include "mwWinAPI/Window.h"
 
-#include "ErrorText.h"
-#include "UserInteraction.h"
+#include "mwWinAPI/ErrorText.h"
+#include "mwWinAPI/UserInteraction.h"
 
 namespace mwWinAPI {
 
