@@ -4,6 +4,8 @@
 
 #include "geometry/RoundObject.h"
 
+using namespace orbiform;
+
 // `points` per ring and 5000 / points rings, one "wrap" layer over
 // everything (plus `extraLayers` "same" layers over parts), points
 // generated, as the wizard builds it; textures not yet applied.

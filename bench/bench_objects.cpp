@@ -11,6 +11,8 @@
 #include "geometry/RoundObject.h"
 #include "mwWinAPI/Utf.h"
 
+using namespace orbiform;
+
 namespace {
 
 void GenerateTextureExport(benchmark::State& state) {

@@ -21,6 +21,8 @@
 #include <sys/resource.h>
 #endif
 
+using namespace orbiform;
+
 namespace {
 
 double MedianMilliseconds(const std::function<void()>& work, int runs = 21) {

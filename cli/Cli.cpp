@@ -24,7 +24,7 @@
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/Utf.h"
 
-namespace cli {
+namespace orbiform::cli {
 namespace {
 
 const char kUsage[] =
@@ -394,4 +394,4 @@ int Run(const std::vector<std::wstring>& args, std::string& out, std::string& er
   return 1;
 }
 
-}  // namespace cli
+}  // namespace orbiform::cli

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-namespace cli {
+namespace orbiform::cli {
 
 // `args` without the program name. Messages for the user go to `out` and
 // `err` as UTF-8. Returns the exit code: 0 success, 1 refused input or a
 // failed file operation, 2 a usage error.
 int Run(const std::vector<std::wstring>& args, std::string& out, std::string& err);
 
-}  // namespace cli
+}  // namespace orbiform::cli

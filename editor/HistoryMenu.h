@@ -5,6 +5,8 @@
 
 #include "geometry/RoundObjectHandler.h"
 
+namespace orbiform {
+
 constexpr UINT kCmdUndo = 32803;
 constexpr UINT kCmdRedo = 32804;
 
@@ -23,3 +25,5 @@ class HistoryMenu : public HistoryObserver {
   UINT undoId_;
   UINT redoId_;
 };
+
+}  // namespace orbiform

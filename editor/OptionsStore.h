@@ -5,6 +5,8 @@
 
 #include "files/Options.h"
 
+namespace orbiform {
+
 // The local date and time, as the options file records it.
 Date CurrentDate();
 
@@ -20,3 +22,5 @@ bool LoadOptions(Options& options, const std::wstring& path);
 // Writes the file, replacing the old one only when the new one is complete.
 // Throws mwstd::file_io_error.
 void SaveOptions(const Options& options, const std::wstring& path);
+
+}  // namespace orbiform

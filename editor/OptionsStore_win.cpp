@@ -7,6 +7,8 @@
 #include "mwWinAPI/SafeFile.h"
 #include "mwWinAPI/WinHelpers.h"
 
+namespace orbiform {
+
 Date CurrentDate() {
   SYSTEMTIME now{};
   ::GetLocalTime(&now);
@@ -36,3 +38,5 @@ bool LoadOptions(Options& options, const std::wstring& path) {
 void SaveOptions(const Options& options, const std::wstring& path) {
   mwWinAPI::WriteUtf8FileReplacing(path, OptionsFileText(options));
 }
+
+}  // namespace orbiform

@@ -2,6 +2,8 @@
 
 #include "files/TexturePath.h"
 
+namespace orbiform {
+
 namespace objectxml {
 
 const wchar_t kDeclaration[] = L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
@@ -88,3 +90,5 @@ std::wstring ExportFileText(const RoundObject& object, const std::wstring& expor
                             const std::wstring& simFolder) {
   return objectxml::kDeclaration + Export(object, exportPath, simFolder);
 }
+
+}  // namespace orbiform

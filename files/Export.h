@@ -6,6 +6,8 @@
 #include "files/XmlText.h"
 #include "geometry/RoundObject.h"
 
+namespace orbiform {
+
 // The object text without the XML declaration; `exportPath` is the file
 // being written (for the texture path). The caller applies the texture
 // layers first: the faces are written as they are.
@@ -29,3 +31,5 @@ void AppendPoint(std::wstring& out, const Point& point, xmltext::NumberFormatter
 void AppendFaces(std::wstring& out, const RoundObject& object, xmltext::NumberFormatter& numbers);
 
 }  // namespace objectxml
+
+}  // namespace orbiform

@@ -7,6 +7,8 @@
 #include "files/XmlText.h"
 #include "mwWinAPI/Split.h"
 
+namespace orbiform {
+
 namespace {
 
 // Before this year no search has ever been recorded.
@@ -281,3 +283,5 @@ bool UpdateDue(const Options& options, const Date& now) {
       return false;
   }
 }
+
+}  // namespace orbiform

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace orbiform {
+
 // The fields of the platform's system-time record.
 struct Date {
   int year = 0, month = 0, dayOfWeek = 0, day = 0, hour = 0, minute = 0, second = 0, milliseconds = 0;
@@ -56,3 +58,5 @@ void SetLastSearch(Options& options, const Date& date, const Date& now);
 // Whether the automatic update search should run at `now`: never with the
 // frequency 0 ("never"), else at once when no search was recorded.
 bool UpdateDue(const Options& options, const Date& now);
+
+}  // namespace orbiform

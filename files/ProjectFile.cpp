@@ -9,6 +9,8 @@
 #include "files/XmlRead.h"
 #include "files/XmlText.h"
 
+namespace orbiform {
+
 namespace {
 
 using xmlread::NameIs;
@@ -439,3 +441,5 @@ bool ParseProject(const std::string& bytes, std::unique_ptr<RoundObject>& slot) 
   slot = std::move(reader.object);
   return true;
 }
+
+}  // namespace orbiform

@@ -6,6 +6,8 @@
 
 #include "geometry/RoundObject.h"
 
+namespace orbiform {
+
 // Appends the object's whole element (ROUNDOBJECT, or SPHEREOBJECT for a
 // sphere). `writtenFile` is the path being written; it and `simFolder` decide
 // how the texture path is stored.
@@ -33,3 +35,5 @@ constexpr std::size_t kMaxTextureLevels = 4096;
 // its last point and ring. A document type declaration makes the file
 // invalid (nothing in it is expanded); std::bad_alloc when memory runs out.
 bool ParseProject(const std::string& bytes, std::unique_ptr<RoundObject>& slot);
+
+}  // namespace orbiform

@@ -5,6 +5,8 @@
 
 #include "mwWinAPI/Split.h"
 
+namespace orbiform {
+
 namespace {
 
 constexpr std::size_t kWholeUpTo = 40;
@@ -52,3 +54,5 @@ std::wstring RecentFileDisplayText(const std::wstring& path) {
   }
   return text;
 }
+
+}  // namespace orbiform

@@ -1,5 +1,7 @@
 #include "files/TexturePath.h"
 
+namespace orbiform {
+
 namespace {
 
 bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
@@ -46,3 +48,5 @@ std::wstring ResolveTexturePath(const std::wstring& stored, const std::wstring& 
   if (cut == std::wstring::npos) return stored;
   return projectPath.substr(0, cut + 1) + stored;
 }
+
+}  // namespace orbiform

@@ -5,6 +5,8 @@
 // exact (case-sensitive).
 #include <string>
 
+namespace orbiform {
+
 // The form written into a file: the bare name when the bitmap lies in the
 // folder of `writtenFile`, a path below that folder, a path beginning with a
 // backslash when it lies below `simFolder`, else `texture` unchanged. An
@@ -18,3 +20,5 @@ std::wstring ShortenTexturePath(const std::wstring& texture, const std::wstring&
 // folder (unchanged when the project path has no folder).
 std::wstring ResolveTexturePath(const std::wstring& stored, const std::wstring& projectPath,
                                 const std::wstring& simFolder);
+
+}  // namespace orbiform

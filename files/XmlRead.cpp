@@ -10,6 +10,8 @@
 
 #include "mwWinAPI/Utf.h"
 
+namespace orbiform {
+
 namespace xmlread {
 
 namespace {
@@ -163,3 +165,5 @@ void XMLCALL StartElementReader::StartHandler(void* self, const XML_Char* name, 
 }
 
 }  // namespace xmlread
+
+}  // namespace orbiform

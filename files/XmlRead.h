@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+namespace orbiform {
+
 namespace xmlread {
 
 // An attribute value or name as a wide string.
@@ -58,3 +60,5 @@ class StartElementReader {
 };
 
 }  // namespace xmlread
+
+}  // namespace orbiform

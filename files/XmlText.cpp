@@ -4,6 +4,8 @@
 
 #include "geometry/StoredNumbers.h"
 
+namespace orbiform {
+
 namespace xmltext {
 
 namespace {
@@ -96,3 +98,5 @@ void NumberFormatter::Append(std::wstring& out, long long value) { AppendChars(o
 void NumberFormatter::Append(std::wstring& out, unsigned long long value) { AppendChars(out, value); }
 
 }  // namespace xmltext
+
+}  // namespace orbiform

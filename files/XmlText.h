@@ -7,6 +7,8 @@
 #include <sstream>
 #include <string>
 
+namespace orbiform {
+
 namespace xmltext {
 
 // Sets the global C++ locale to the classic one and restores the previous
@@ -53,3 +55,5 @@ class NumberFormatter {
 };
 
 }  // namespace xmltext
+
+}  // namespace orbiform

@@ -10,6 +10,8 @@
 #include "files/RecentFiles.h"
 #include "mwWinAPI/Utf.h"
 
+using namespace orbiform;
+
 namespace {
 
 void Fail(const char* what) {

@@ -13,6 +13,8 @@
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/Utf.h"
 
+using namespace orbiform;
+
 namespace {
 
 // A file name without a folder, so that the texture path is written the way

@@ -7,6 +7,8 @@
 #include "geometry/RoundObject.h"
 #include "geometry/StoredNumbers.h"
 
+namespace orbiform {
+
 namespace {
 
 // Kept at this precision so that regenerated rings match the points of
@@ -162,3 +164,5 @@ void Area::ReverseNormals(int axis) {
     }
   }
 }
+
+}  // namespace orbiform

@@ -6,6 +6,8 @@
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/StringTable.h"
 
+namespace orbiform {
+
 namespace modelstrings {
 
 // Throws mwstd::invalid_argument with the text of `id` in the user's language.
@@ -15,3 +17,5 @@ namespace modelstrings {
 }
 
 }  // namespace modelstrings
+
+}  // namespace orbiform

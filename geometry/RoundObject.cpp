@@ -4,6 +4,8 @@
 #include "geometry/ModelStrings.h"
 #include "geometry/RoundObject.h"
 
+namespace orbiform {
+
 namespace {
 
 void CheckPointsPerRing(unsigned n) {
@@ -125,3 +127,5 @@ void RoundObject::UpdateLevelCounts() {
   const unsigned rings = static_cast<unsigned>(areas_.size());
   for (TextureLevel& level : levels_) level.SetCounts(pointsPerRing_, rings);
 }
+
+}  // namespace orbiform

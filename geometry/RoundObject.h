@@ -15,6 +15,8 @@
 
 #include "geometry/PlainDouble.h"
 
+namespace orbiform {
+
 constexpr unsigned kMinPointsPerRing = 3;
 constexpr unsigned kMaxPointsPerRing = 3000;
 // Total points of one object; the view's 16-bit indices and the simulator
@@ -278,3 +280,5 @@ class Sphere : public RoundObject {
   double startDegree_ = 0.0;
   double endDegree_ = 360.0;
 };
+
+}  // namespace orbiform

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+namespace orbiform {
+
 void RoundObjectHandler::Stack::Push(std::unique_ptr<RoundObject> copy) {
   if (slots.empty()) return;  // capacity 0: this stack keeps nothing
   if (top >= static_cast<int>(slots.size()) - 1) {
@@ -88,3 +90,5 @@ void RoundObjectHandler::SetObserver(HistoryObserver* observer) {
 void RoundObjectHandler::Notify() const {
   if (observer_) observer_->HistoryChanged(CanUndo(), CanRedo());
 }
+
+}  // namespace orbiform

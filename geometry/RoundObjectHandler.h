@@ -7,6 +7,8 @@
 
 #include "geometry/RoundObject.h"
 
+namespace orbiform {
+
 // Told whenever Undo or Redo may have become available or unavailable; the
 // editor enables its menu items from it.
 class HistoryObserver {
@@ -71,3 +73,5 @@ class RoundObjectHandler {
   Stack redo_;
   HistoryObserver* observer_ = nullptr;
 };
+
+}  // namespace orbiform

@@ -7,6 +7,8 @@
 #include "geometry/RoundObject.h"
 #include "geometry/StoredNumbers.h"
 
+namespace orbiform {
+
 namespace {
 
 constexpr double kPi = 3.14159265359;  // the same constant as the ring generator
@@ -70,3 +72,5 @@ void Sphere::GenerateSphere() {
   }
   for (const auto& [h, r] : rings) AddArea(0, 360, h, r, 1.0);
 }
+
+}  // namespace orbiform

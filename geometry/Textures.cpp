@@ -8,6 +8,8 @@
 #include "geometry/ModelStrings.h"
 #include "geometry/RoundObject.h"
 
+namespace orbiform {
+
 namespace {
 
 // Base and top faces: N corners each, coordinates (0, 0). The base lists the
@@ -376,3 +378,5 @@ bool RoundObject::ApplyTextures() {
   texCoordsValid_ = result;
   return result;
 }
+
+}  // namespace orbiform

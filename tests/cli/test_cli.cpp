@@ -13,6 +13,8 @@
 #include "mwWinAPI/SafeFile.h"
 #include "mwWinAPI/Utf.h"
 
+using namespace orbiform;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -32,7 +34,7 @@ class CliTest : public ::testing::Test {
   int Run(std::vector<std::wstring> args) {
     out_.clear();
     err_.clear();
-    return cli::Run(args, out_, err_);
+    return orbiform::cli::Run(args, out_, err_);
   }
 
   std::string Bytes(const std::wstring& name) const { return mwWinAPI::ReadFileBytes(Path(name)); }

@@ -12,6 +12,8 @@
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/SafeFile.h"
 
+using namespace orbiform;
+
 namespace {
 
 bool Grayed(HMENU menu, UINT id) { return (::GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED) != 0; }

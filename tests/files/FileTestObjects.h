@@ -9,6 +9,8 @@
 #include "mwWinAPI/SafeFile.h"
 #include "mwWinAPI/Utf.h"
 
+using namespace orbiform;
+
 namespace filetest {
 
 inline std::string TestData(const std::string& relative) {

@@ -10,6 +10,8 @@
 #include "mwWinAPI/Utf.h"
 #include "tests/files/FileTestObjects.h"
 
+using namespace orbiform;
+
 namespace {
 
 const std::wstring kSim = L"C:\\Programme\\Voxtrak3D";

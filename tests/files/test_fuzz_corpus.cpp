@@ -14,6 +14,8 @@
 #include "mwWinAPI/SafeFile.h"
 #include "mwWinAPI/Utf.h"
 
+using namespace orbiform;
+
 namespace {
 
 std::filesystem::path CorpusFolder(const char* reader = "project") {

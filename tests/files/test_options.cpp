@@ -7,6 +7,8 @@
 #include "files/Options.h"
 #include "mwWinAPI/Utf.h"
 
+using namespace orbiform;
+
 namespace {
 
 // Monday, 20 May 2024, 14:30.

@@ -13,6 +13,8 @@
 #include "files/ProjectFile.h"
 #include "mwWinAPI/Exceptions.h"
 
+using namespace orbiform;
+
 namespace {
 
 std::string Point(const std::string& props = "Normal=\"0;0;1\" Vekt=\"1;2;3\"") {

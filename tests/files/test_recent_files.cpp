@@ -4,6 +4,8 @@
 
 #include "files/RecentFiles.h"
 
+using namespace orbiform;
+
 TEST(RecentFileDisplayText, ShortensLongPathsAroundDots) {
   EXPECT_EQ(L"C:\\Programme\\...\\portal.ek7mobj",
             RecentFileDisplayText(L"C:\\Programme\\Voxtrak3D\\Objekte\\Tunnel\\Eingang\\portal.ek7mobj"));

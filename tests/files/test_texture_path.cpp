@@ -3,6 +3,8 @@
 
 #include "files/TexturePath.h"
 
+using namespace orbiform;
+
 namespace {
 
 const std::wstring kSim = L"C:\\Programme\\Voxtrak3D";

@@ -7,6 +7,8 @@
 
 #include "geometry/RoundObjectHandler.h"
 
+using namespace orbiform;
+
 namespace {
 
 // An object whose first ring's height tells the states apart.

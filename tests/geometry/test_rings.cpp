@@ -13,6 +13,8 @@
 #include "mwWinAPI/NativeStrings.h"
 #endif
 
+using namespace orbiform;
+
 namespace {
 
 using RingTest = EnglishTexts;

@@ -12,6 +12,8 @@
 #include "mwWinAPI/NativeStrings.h"
 #endif
 
+using namespace orbiform;
+
 namespace {
 
 constexpr double kTol = 1e-9;

@@ -15,6 +15,8 @@
 #include "mwWinAPI/NativeStrings.h"
 #endif
 
+using namespace orbiform;
+
 namespace {
 
 using TexturesTest = EnglishTexts;

@@ -11,6 +11,8 @@
 
 #include "geometry/RoundObject.h"
 
+using namespace orbiform;
+
 namespace {
 
 using Coords = std::vector<TexCoord>;
