@@ -98,9 +98,12 @@ class RenderView {
   // drawn on this device.
   void RebuildLabels(const std::vector<LabelSource>& sources);
 
-  // Draws and presents one frame while ready; a failed present rebuilds the
+  // Draws and presents one frame (the background alone while not ready); a
+  // failed present rebuilds the
   // device and everything on it (Recover).
   void RenderScene(const Camera& camera);
+  // The frame into the back buffer without presenting it; false without a device.
+  bool DrawFrame(const Camera& camera);
   // Throws everything away and rebuilds device, faces, outline, texture
   // and labels from the kept copies; the selection stays empty. True when
   // the device and the face and outline uploads came back.

@@ -297,9 +297,15 @@ void RenderView::DrawSlot(const Slot& slot, UINT stride, DWORD fvf, D3DPRIMITIVE
 }
 
 void RenderView::RenderScene(const Camera& camera) {
-  if (!ready_ || !device_) return;
+  if (!DrawFrame(camera)) return;
+  if (FAILED(device_->Present(nullptr, nullptr, nullptr, nullptr))) Recover();
+}
+
+bool RenderView::DrawFrame(const Camera& camera) {
+  if (!device_) return false;
+  // Without geometry (an object without rings) the view shows its background.
   device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
-  if (SUCCEEDED(device_->BeginScene())) {
+  if (ready_ && SUCCEEDED(device_->BeginScene())) {
     SetLightAndMaterial();
     RECT client{};
     ::GetClientRect(window_, &client);
@@ -321,7 +327,7 @@ void RenderView::RenderScene(const Camera& camera) {
     if (displayFlags_ & kShowNumbers) DrawLabels(camera);
     device_->EndScene();
   }
-  if (FAILED(device_->Present(nullptr, nullptr, nullptr, nullptr))) Recover();
+  return true;
 }
 
 bool RenderView::Recover() {
