@@ -35,12 +35,14 @@ win64: setup
 	@cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(WIN64) -j$(JOBS)
 
+# The Windows tests open windows (the 3D view draws into one), so they run on
+# a virtual display.
 test-win: win win64
 	@if bash scripts/can-run-32bit; then \
-	  ctest --test-dir $(WIN) --output-on-failure; \
+	  xvfb-run -a ctest --test-dir $(WIN) --output-on-failure; \
 	else \
 	  echo "32-bit programs cannot run here: Windows tests run in the 64-bit build"; \
-	  ctest --test-dir $(WIN64) --output-on-failure; \
+	  xvfb-run -a ctest --test-dir $(WIN64) --output-on-failure; \
 	fi
 
 test: test-native test-win

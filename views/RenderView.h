@@ -42,6 +42,10 @@ struct LabelSource {
   Point point;
 };
 
+// One label per point of the object, ring after ring: the point's number
+// counted from 1 (ring * N + point + 1) at its position.
+std::vector<LabelSource> PointLabelSources(const RoundObject& object);
+
 // Shows a device-creation failure to the user: owner window and text.
 using DeviceMessage = std::function<void(HWND owner, const wchar_t* text)>;
 // The message box the editor shows (no caption, OK button).

@@ -81,6 +81,18 @@ bool FillLevel(IDirect3DTexture9* texture, UINT level, const Image& image) {
 
 }  // namespace
 
+std::vector<LabelSource> PointLabelSources(const RoundObject& object) {
+  std::vector<LabelSource> sources;
+  sources.reserve(object.PointCount());
+  const std::size_t n = object.PointsPerRing();
+  for (std::size_t r = 0; r < object.AreaCount(); ++r) {
+    const Area& ring = object.Areas()[r];
+    for (std::size_t p = 0; p < ring.PointCount(); ++p)
+      sources.push_back({std::to_wstring(r * n + p + 1), ring.Points()[p]});
+  }
+  return sources;
+}
+
 void ShowDeviceMessage(HWND owner, const wchar_t* text) { ::MessageBoxW(owner, text, nullptr, MB_OK); }
 
 const wchar_t* DeviceErrorName(HRESULT code) {
