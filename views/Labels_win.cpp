@@ -208,29 +208,118 @@ bool MakeDigitMeshes(std::array<GlyphMesh, 10>& digits) {
   return all;
 }
 
+bool RenderView::MakeDigitAtlas() {
+  // Bounds of all digits (em) with a margin, so that one cell size fits all.
+  float left = 0, bottom = 0, right = 0, top = 0;
+  bool any = false;
+  for (const GlyphMesh& m : *digits_)
+    for (const MeshVertex& v : m.vertices) {
+      left = any ? std::min(left, v.x) : v.x;
+      right = any ? std::max(right, v.x) : v.x;
+      bottom = any ? std::min(bottom, v.y) : v.y;
+      top = any ? std::max(top, v.y) : v.y;
+      any = true;
+    }
+  if (!any || right <= left || top <= bottom) return false;
+  const float margin = 0.02f;
+  left -= margin;
+  bottom -= margin;
+  right += margin;
+  top += margin;
+  constexpr UINT kCellHeight = 128;
+  const UINT cellWidth = static_cast<UINT>(std::ceil(kCellHeight * (right - left) / (top - bottom)));
+  UINT atlasWidth = 1;
+  while (atlasWidth < cellWidth * 10) atlasWidth <<= 1;
+
+  ComRef<IDirect3DTexture9> atlas;
+  ComRef<IDirect3DSurface9> target, oldTarget, oldDepth;
+  if (FAILED(device_->CreateTexture(atlasWidth, kCellHeight, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                    D3DPOOL_DEFAULT, atlas.GetAddressOf(), nullptr)) ||
+      FAILED(atlas->GetSurfaceLevel(0, target.GetAddressOf())) ||
+      FAILED(device_->GetRenderTarget(0, oldTarget.GetAddressOf())))
+    return false;
+  device_->GetDepthStencilSurface(oldDepth.GetAddressOf());
+  D3DVIEWPORT9 oldViewport{};
+  device_->GetViewport(&oldViewport);
+  device_->SetRenderTarget(0, target.Get());
+  device_->SetDepthStencilSurface(nullptr);
+  device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device_->SetTexture(0, nullptr);
+  // Transparent white, so that filtered edges stay white.
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00FFFFFF, 1.0f, 0);
+  bool drawn = false;
+  if (SUCCEEDED(device_->BeginScene())) {
+    // Each digit's mesh seen from the front, its bounds filling the cell.
+    const D3DMATRIX identity = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}};
+    D3DMATRIX ortho = identity;
+    ortho._11 = 2 / (right - left);
+    ortho._22 = 2 / (top - bottom);
+    ortho._33 = 0.5f;
+    ortho._41 = (left + right) / (left - right);
+    ortho._42 = (top + bottom) / (bottom - top);
+    ortho._43 = 0.5f;
+    device_->SetTransform(D3DTS_WORLD, &identity);
+    device_->SetTransform(D3DTS_VIEW, &identity);
+    device_->SetTransform(D3DTS_PROJECTION, &ortho);
+    device_->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL);
+    for (UINT d = 0; d < 10; ++d) {
+      const GlyphMesh& m = (*digits_)[d];
+      const D3DVIEWPORT9 cell{d * cellWidth, 0, cellWidth, kCellHeight, 0, 1};
+      device_->SetViewport(&cell);
+      if (!m.indices.empty())
+        device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(m.vertices.size()),
+                                        static_cast<UINT>(m.indices.size() / 3), m.indices.data(),
+                                        D3DFMT_INDEX16, m.vertices.data(), sizeof(MeshVertex));
+    }
+    device_->EndScene();
+    drawn = true;
+  }
+  device_->SetRenderTarget(0, oldTarget.Get());
+  device_->SetDepthStencilSurface(oldDepth.Get());
+  device_->SetViewport(&oldViewport);
+  device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+  if (!drawn) return false;
+
+  for (int d = 0; d < 10; ++d) {
+    const float u0 = static_cast<float>(d * cellWidth) / atlasWidth;
+    const float u1 = static_cast<float>((d + 1) * cellWidth) / atlasWidth;
+    digitShapes_[d] = (*digits_)[d].vertices.empty()
+                          ? LabelShape{{}, {}, {}, (*digits_)[d].advance}
+                          : QuadShape(left, bottom, right, top, {u0, 0}, {u1, 1}, (*digits_)[d].advance);
+  }
+  digitAtlas_ = atlas;
+  return true;
+}
+
 bool RenderView::PrepareLabels(bool reversed) {
   if (!device_) return false;
   if (!digits_) {
     digits_ = std::make_unique<std::array<GlyphMesh, 10>>();
     MakeDigitMeshes(*digits_);  // a digit that failed stays empty: the others still show
+    digitAtlas_.Reset();
     batchValid_ = false;
+    if (!MakeDigitAtlas()) return false;
   }
-  if (batchValid_ && batchReversed_ == reversed) return batch_.VertexCount() != 0;
+  if (!digitAtlas_) return false;
+  if (batchValid_ && batchReversed_ == reversed) return labelVertices_ && labelIndices_;
 
   std::vector<std::wstring> texts;
   texts.reserve(labelSources_.size());
   for (const LabelSource& s : labelSources_) texts.push_back(s.text);
-  batch_.Compose(*digits_, texts, reversed);
+  batch_.Compose(digitShapes_, texts, reversed);
   batchValid_ = true;
   batchReversed_ = reversed;
   labelVerticesCurrent_ = false;
   labelVertices_.Reset();
   labelIndices_.Reset();
-  if (batch_.VertexCount() == 0) return false;
+  if (batch_.VertexCount() == 0 || batch_.Indices().empty()) return false;
 
-  const UINT vertexBytes = static_cast<UINT>(batch_.VertexCount() * sizeof(Vec3));
+  const UINT vertexBytes = static_cast<UINT>(batch_.VertexCount() * sizeof(LabelVertex));
   const UINT indexBytes = static_cast<UINT>(batch_.Indices().size() * sizeof(std::uint16_t));
-  if (FAILED(device_->CreateVertexBuffer(vertexBytes, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFVF_XYZ,
+  if (FAILED(device_->CreateVertexBuffer(vertexBytes, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, kLabelFvf,
                                          D3DPOOL_DEFAULT, labelVertices_.GetAddressOf(), nullptr)) ||
       FAILED(device_->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
                                         labelIndices_.GetAddressOf(), nullptr))) {
@@ -249,8 +338,7 @@ bool RenderView::PrepareLabels(bool reversed) {
 }
 
 void RenderView::DrawLabels(const Camera& camera) {
-  // Past the target the camera sees the labels' backs: wind them the other way.
-  if (!PrepareLabels(camera.distance < 0) || !labelVertices_ || !labelIndices_) return;
+  if (!labelVertices_ || !labelIndices_ || !digitAtlas_) return;
   const bool moved = camera.rotationX != labelCamera_.rotationX ||
                      camera.rotationY != labelCamera_.rotationY ||
                      camera.rotationZ != labelCamera_.rotationZ || labelScale_ != labelCameraScale_;
@@ -262,9 +350,9 @@ void RenderView::DrawLabels(const Camera& camera) {
       anchors_[i] = {a.x, a.y, a.z};
     }
     void* target = nullptr;
-    const UINT bytes = static_cast<UINT>(batch_.VertexCount() * sizeof(Vec3));
+    const UINT bytes = static_cast<UINT>(batch_.VertexCount() * sizeof(LabelVertex));
     if (FAILED(labelVertices_->Lock(0, bytes, &target, D3DLOCK_DISCARD)) || !target) return;
-    batch_.WriteVertices(anchors_, labelScale_, static_cast<Vec3*>(target));
+    batch_.WriteVertices(anchors_, labelScale_, static_cast<LabelVertex*>(target));
     labelVertices_->Unlock();
     labelVerticesCurrent_ = true;
     labelCamera_ = camera;
@@ -272,15 +360,43 @@ void RenderView::DrawLabels(const Camera& camera) {
   }
   const D3DMATRIX identity = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}};
   device_->SetTransform(D3DTS_WORLD, &identity);
+
+  // Stage 0 cuts the digit out of its picture; stage 1 gives it the colour
+  // an untextured mesh drawn with the face texture bound has (the texture at
+  // coordinate (0, 0)), or leaves it white without a texture.
+  device_->SetTexture(0, digitAtlas_.Get());
+  device_->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  device_->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  if (texture_) {
+    device_->SetTexture(1, texture_.Get());
+    device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device_->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device_->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
+    device_->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device_->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
+  }
+  device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+  device_->SetRenderState(D3DRS_ALPHAREF, 0x80);
+  device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+
   device_->SetIndices(labelIndices_.Get());
-  device_->SetStreamSource(0, labelVertices_.Get(), 0, sizeof(Vec3));
-  device_->SetFVF(D3DFVF_XYZ);
+  device_->SetStreamSource(0, labelVertices_.Get(), 0, sizeof(LabelVertex));
+  device_->SetFVF(kLabelFvf);
   for (const LabelBatch::Chunk& chunk : batch_.Chunks()) {
     if (chunk.indexCount < 3) continue;
     device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, static_cast<INT>(chunk.firstVertex), 0,
                                   static_cast<UINT>(chunk.vertexCount), static_cast<UINT>(chunk.firstIndex),
                                   static_cast<UINT>(chunk.indexCount / 3));
   }
+
+  // Back to the states the faces are drawn with.
+  device_->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+  device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  device_->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+  device_->SetTexture(1, nullptr);
+  device_->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+  device_->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+  device_->SetTexture(0, texture_.Get());
 }
 
 }  // namespace orbiform::views

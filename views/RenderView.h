@@ -34,6 +34,10 @@ struct PlainVertex {
 };
 static_assert(sizeof(PlainVertex) == 24, "PlainVertex must match the 24-byte vertex format");
 
+// Composed labels: position and two texture coordinate sets.
+constexpr DWORD kLabelFvf = D3DFVF_XYZ | D3DFVF_TEX2;
+static_assert(sizeof(LabelVertex) == 28, "LabelVertex must match kLabelFvf");
+
 constexpr D3DCOLOR kBackground = 0xFF0000FF;  // opaque blue
 
 // One point number: its text and the point it stands at.
@@ -106,8 +110,10 @@ class RenderView {
   // failed present rebuilds the
   // device and everything on it (Recover).
   void RenderScene(const Camera& camera);
-  // The frame into the back buffer without presenting it; false without a device.
+  // The frame into the back buffer without presenting it; false without a
+  // device. The frame covers FrameRect(), the client area's size.
   bool DrawFrame(const Camera& camera);
+  const RECT& FrameRect() const { return frame_; }
   // Throws everything away and rebuilds device, faces, outline, texture
   // and labels from the kept copies; the selection stays empty. True when
   // the device and the face and outline uploads came back.
@@ -127,6 +133,7 @@ class RenderView {
   const Slot& Outline() const { return outline_; }
   const Slot& Selection() const { return selection_; }
   std::size_t LabelMeshCount() const;  // digit meshes held (0 or 10)
+  bool HasDigitPictures() const { return digitAtlas_ != nullptr; }
 
  private:
   bool Fill(Slot& slot, const void* vertices, UINT vertexCount, UINT stride, DWORD fvf,
@@ -135,6 +142,7 @@ class RenderView {
   void DrawSlot(const Slot& slot, UINT stride, DWORD fvf, D3DPRIMITIVETYPE type, UINT perPrimitive);
   void DrawLabels(const Camera& camera);
   bool PrepareLabels(bool reversed);
+  bool MakeDigitAtlas();
 
   ComRef<IDirect3D9> d3d_;
   ComRef<IDirect3DDevice9> device_;
@@ -151,10 +159,14 @@ class RenderView {
   std::wstring texturePath_;
   std::vector<LabelSource> labelSources_;
   HWND window_ = nullptr;
+  RECT backBuffer_{};  // the whole back buffer (the screen's size)
+  RECT frame_{};       // the part the last frame used
   int displayFlags_ = kInitialDisplayFlags;
 
-  // Labels: digit meshes per device, composed into one batch.
+  // Labels: digit meshes and their pictures per device, composed into one batch.
   std::unique_ptr<std::array<GlyphMesh, 10>> digits_;
+  ComRef<IDirect3DTexture9> digitAtlas_;
+  std::array<LabelShape, 10> digitShapes_;
   LabelBatch batch_;
   bool batchValid_ = false;
   bool batchReversed_ = false;

@@ -22,8 +22,8 @@ D3DMATRIX ToD3D(const Matrix& m) {
   return out;
 }
 
-int ClientWidth(const RECT& r) { return r.right - r.left; }
-int ClientHeight(const RECT& r) { return r.bottom - r.top; }
+LONG ClientWidth(const RECT& r) { return r.right - r.left; }
+LONG ClientHeight(const RECT& r) { return r.bottom - r.top; }
 
 bool Upload(IDirect3DVertexBuffer9* buffer, const void* data, UINT bytes) {
   void* target = nullptr;
@@ -139,7 +139,9 @@ HRESULT RenderView::CreateDeviceAndStates(HWND window, const DeviceMessage& mess
   params.BackBufferWidth = static_cast<UINT>(::GetSystemMetrics(SM_CXSCREEN));
   params.BackBufferHeight = static_cast<UINT>(::GetSystemMetrics(SM_CYSCREEN));
   params.BackBufferFormat = D3DFMT_UNKNOWN;
-  params.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  // Copy, so that only the part of the back buffer the window shows is
+  // drawn and presented (a screen-sized frame costs several times more).
+  params.SwapEffect = D3DSWAPEFFECT_COPY;
   params.hDeviceWindow = window;
   params.Windowed = TRUE;
   params.EnableAutoDepthStencil = TRUE;
@@ -157,6 +159,7 @@ HRESULT RenderView::CreateDeviceAndStates(HWND window, const DeviceMessage& mess
     }
     return E_FAIL;
   }
+  backBuffer_ = {0, 0, static_cast<LONG>(params.BackBufferWidth), static_cast<LONG>(params.BackBufferHeight)};
   device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
   device_->SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, TRUE);
   device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
@@ -310,20 +313,29 @@ void RenderView::DrawSlot(const Slot& slot, UINT stride, DWORD fvf, D3DPRIMITIVE
 
 void RenderView::RenderScene(const Camera& camera) {
   if (!DrawFrame(camera)) return;
-  if (FAILED(device_->Present(nullptr, nullptr, nullptr, nullptr))) Recover();
+  if (FAILED(device_->Present(&frame_, nullptr, nullptr, nullptr))) Recover();
 }
 
 bool RenderView::DrawFrame(const Camera& camera) {
   if (!device_) return false;
+  // The frame takes the client area's size in the back buffer's top left.
+  RECT client{};
+  ::GetClientRect(window_, &client);
+  frame_ = {0, 0, std::clamp(ClientWidth(client), 1L, backBuffer_.right),
+            std::clamp(ClientHeight(client), 1L, backBuffer_.bottom)};
+  const D3DVIEWPORT9 viewport{0, 0, static_cast<DWORD>(frame_.right), static_cast<DWORD>(frame_.bottom),
+                              0, 1};
+  device_->SetViewport(&viewport);
   // Without geometry (an object without rings) the view shows its background.
   device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
+  // The digit pictures are drawn into a texture: before the frame's scene.
+  const bool numbers = ready_ && (displayFlags_ & kShowNumbers) && PrepareLabels(camera.distance < 0);
   if (ready_ && SUCCEEDED(device_->BeginScene())) {
     SetLightAndMaterial();
-    RECT client{};
-    ::GetClientRect(window_, &client);
     const D3DMATRIX world = ToD3D(WorldMatrix(camera));
     const D3DMATRIX view = ToD3D(ViewMatrix(camera));
-    const D3DMATRIX projection = ToD3D(ProjectionMatrix(ClientWidth(client), ClientHeight(client)));
+    const D3DMATRIX projection = ToD3D(
+        ProjectionMatrix(static_cast<int>(ClientWidth(client)), static_cast<int>(ClientHeight(client))));
     device_->SetTransform(D3DTS_WORLD, &world);
     device_->SetTransform(D3DTS_VIEW, &view);
     device_->SetTransform(D3DTS_PROJECTION, &projection);
@@ -336,7 +348,7 @@ bool RenderView::DrawFrame(const Camera& camera) {
       DrawSlot(selection_, sizeof(TexturedPoint), kTexturedFvf, D3DPT_TRIANGLELIST, 3);
     device_->SetRenderState(D3DRS_LIGHTING, FALSE);
     if (displayFlags_ & kShowOutline) DrawSlot(outline_, sizeof(PlainVertex), kPlainFvf, D3DPT_LINELIST, 2);
-    if (displayFlags_ & kShowNumbers) DrawLabels(camera);
+    if (numbers) DrawLabels(camera);
     device_->EndScene();
   }
   return true;
@@ -371,6 +383,7 @@ void RenderView::ReleaseAll() {
   }
   labelVertices_.Reset();
   labelIndices_.Reset();
+  digitAtlas_.Reset();
   digits_.reset();
   batchValid_ = false;
   labelVerticesCurrent_ = false;

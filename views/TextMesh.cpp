@@ -86,34 +86,50 @@ GlyphMesh ExtrudeGlyph(const std::vector<Contour>& contours, const std::vector<s
   return mesh;
 }
 
-void LabelBatch::Compose(const std::array<GlyphMesh, 10>& digits, const std::vector<std::wstring>& texts,
+LabelShape QuadShape(float left, float bottom, float right, float top, Vec2 uvTopLeft, Vec2 uvBottomRight,
+                     float advance) {
+  LabelShape shape;
+  shape.points = {{left, bottom}, {right, bottom}, {right, top}, {left, top}};
+  shape.uv = {{uvTopLeft.x, uvBottomRight.y}, uvBottomRight, {uvBottomRight.x, uvTopLeft.y}, uvTopLeft};
+  shape.triangles = {0, 1, 2, 0, 2, 3};
+  shape.advance = advance;
+  return shape;
+}
+
+void LabelBatch::Compose(const std::array<LabelShape, 10>& digits, const std::vector<std::wstring>& texts,
                          bool reversed) {
+  shapes_ = digits;
+  for (LabelShape& shape : shapes_) {
+    shape.uv.resize(shape.points.size());
+    // a shape whose triangles point outside it is not drawn
+    for (const std::uint16_t i : shape.triangles)
+      if (i >= shape.points.size() || shape.points.size() > 65536) {
+        shape.points.clear();
+        shape.uv.clear();
+        shape.triangles.clear();
+        break;
+      }
+    shape.triangles.resize(shape.triangles.size() / 3 * 3);
+  }
   instances_.clear();
   indices_.clear();
   chunks_.clear();
   vertexCount_ = 0;
-  labelCount_ = texts.size();
-  for (std::size_t d = 0; d < digits.size(); ++d) {
-    const GlyphMesh& m = digits[d];
-    caps_[d].clear();
-    for (std::size_t v = 0; v < m.capVertexCount && v < m.vertices.size(); ++v)
-      caps_[d].push_back({m.vertices[v].x, m.vertices[v].y});
-  }
   Chunk chunk;
   for (std::size_t label = 0; label < texts.size(); ++label) {
     float pen = 0;
     for (const wchar_t ch : texts[label]) {
       if (ch < L'0' || ch > L'9') continue;
       const auto digit = static_cast<std::uint8_t>(ch - L'0');
-      const GlyphMesh& m = digits[digit];
-      const std::size_t count = caps_[digit].size();
+      const LabelShape& shape = shapes_[digit];
+      const std::size_t count = shape.points.size();
       if (chunk.vertexCount + count > 65536) {
         chunks_.push_back(chunk);
         chunk = Chunk{vertexCount_, 0, indices_.size(), 0};
       }
       const std::size_t local = chunk.vertexCount;
-      for (std::size_t t = 0; t + 2 < m.capIndexCount; t += 3) {
-        const std::uint16_t a = m.indices[t], b = m.indices[t + 1], c = m.indices[t + 2];
+      for (std::size_t t = 0; t < shape.triangles.size(); t += 3) {
+        const std::uint16_t a = shape.triangles[t], b = shape.triangles[t + 1], c = shape.triangles[t + 2];
         indices_.push_back(static_cast<std::uint16_t>(local + a));
         indices_.push_back(static_cast<std::uint16_t>(local + (reversed ? c : b)));
         indices_.push_back(static_cast<std::uint16_t>(local + (reversed ? b : c)));
@@ -122,21 +138,26 @@ void LabelBatch::Compose(const std::array<GlyphMesh, 10>& digits, const std::vec
       chunk.vertexCount += count;
       vertexCount_ += count;
       instances_.push_back({static_cast<std::uint32_t>(label), digit, pen});
-      pen += m.advance;
+      pen += shape.advance;
     }
   }
   if (chunk.vertexCount != 0) chunks_.push_back(chunk);
 }
 
-void LabelBatch::WriteVertices(const std::vector<Vec3>& anchors, float scale, Vec3* out) const {
+void LabelBatch::WriteVertices(const std::vector<Vec3>& anchors, float scale, LabelVertex* out) const {
   for (const Instance& in : instances_) {
-    if (in.label >= anchors.size()) {
-      // keep the promised count even for a missing anchor: collapsed, invisible
-      for (std::size_t i = 0; i < caps_[in.digit].size(); ++i) *out++ = Vec3{};
-      continue;
-    }
-    const Vec3 a = anchors[in.label];
-    for (const Vec2& p : caps_[in.digit]) *out++ = {a.x - (in.offset + p.x) * scale, a.y + p.y * scale, a.z};
+    const LabelShape& shape = shapes_[in.digit];
+    // keep the promised count even without an anchor: collapsed, invisible
+    const Vec3 a = in.label < anchors.size() ? anchors[in.label] : Vec3{};
+    const float s = in.label < anchors.size() ? scale : 0;
+    for (std::size_t i = 0; i < shape.points.size(); ++i)
+      *out++ = {a.x - (in.offset + shape.points[i].x) * s,
+                a.y + shape.points[i].y * s,
+                a.z,
+                shape.uv[i].x,
+                shape.uv[i].y,
+                0,
+                0};
   }
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The point numbers as solid text: glyph outlines flattened into polygons,
 // extruded into meshes, and a whole object's labels composed from ten digit
-// meshes into one vertex list per frame (drawing thousands of separate text
-// meshes a frame is far too slow).
+// shapes into one vertex list per frame (drawing thousands of separate text
+// meshes a frame is far too slow, and so is drawing their every triangle:
+// the Windows side draws each digit as a quad showing a picture of its mesh).
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -53,8 +54,31 @@ struct Vec3 {
   float x = 0, y = 0, z = 0;
 };
 
-// An object's labels as one triangle list made of the digit meshes' front
-// caps. Indices are 16-bit, so the list is cut into chunks of at most 65536
+// What one digit of a label is drawn as: a flat shape in em units (x right,
+// y up) with a texture coordinate per point, its triangles
+// (counter-clockwise) and the pen movement after it.
+struct LabelShape {
+  std::vector<Vec2> points;
+  std::vector<Vec2> uv;
+  std::vector<std::uint16_t> triangles;
+  float advance = 0;
+};
+
+// The rectangle [left, right] x [bottom, top] (em) as two triangles,
+// showing the texture's rectangle from `uvTopLeft` to `uvBottomRight`.
+LabelShape QuadShape(float left, float bottom, float right, float top, Vec2 uvTopLeft, Vec2 uvBottomRight,
+                     float advance);
+
+// A composed vertex: position, the shape's texture coordinate, and a second
+// coordinate set fixed at (0, 0).
+struct LabelVertex {
+  float x = 0, y = 0, z = 0;
+  float u = 0, v = 0;
+  float u1 = 0, v1 = 0;
+};
+
+// An object's labels as one triangle list made of the digit shapes.
+// Indices are 16-bit, so the list is cut into chunks of at most 65536
 // vertices, each drawn with its own base vertex.
 class LabelBatch {
  public:
@@ -66,19 +90,18 @@ class LabelBatch {
   // Lays out one instance per digit of every text, pen advancing from 0
   // along x. Characters other than 0-9 are skipped. `reversed` winds every
   // triangle the other way (the camera looks at the back of the labels).
-  void Compose(const std::array<GlyphMesh, 10>& digits, const std::vector<std::wstring>& texts,
+  void Compose(const std::array<LabelShape, 10>& digits, const std::vector<std::wstring>& texts,
                bool reversed);
 
   // Writes every instance's vertices: digit position (x, y) scaled by
-  // `scale`, turned half round about y (x negated) and flattened to a
-  // thousandth in depth, placed at its label's anchor. `anchors` holds one
-  // entry per text given to Compose; `out` must hold VertexCount() entries.
-  void WriteVertices(const std::vector<Vec3>& anchors, float scale, Vec3* out) const;
+  // `scale`, turned half round about y (x negated) and flattened in depth,
+  // placed at its label's anchor. `anchors` holds one entry per text given
+  // to Compose; `out` must hold VertexCount() entries.
+  void WriteVertices(const std::vector<Vec3>& anchors, float scale, LabelVertex* out) const;
 
   std::size_t VertexCount() const { return vertexCount_; }
   const std::vector<std::uint16_t>& Indices() const { return indices_; }
   const std::vector<Chunk>& Chunks() const { return chunks_; }
-  std::size_t LabelCount() const { return labelCount_; }
 
  private:
   struct Instance {
@@ -86,12 +109,11 @@ class LabelBatch {
     std::uint8_t digit;
     float offset;
   };
-  std::array<std::vector<Vec2>, 10> caps_;  // each digit's front cap points
+  std::array<LabelShape, 10> shapes_;
   std::vector<Instance> instances_;
   std::vector<std::uint16_t> indices_;
   std::vector<Chunk> chunks_;
   std::size_t vertexCount_ = 0;
-  std::size_t labelCount_ = 0;
 };
 
 }  // namespace orbiform::views

@@ -122,8 +122,10 @@ class RenderViewTest : public ::testing::Test {
     const Matrix all =
         WorldMatrix(camera_) * ViewMatrix(camera_) * ProjectionMatrix(client.right, client.bottom);
     const Vector3 p = TransformCoord({x, y, z}, all);
-    const int px = static_cast<int>((p.x + 1) / 2 * width_), py = static_cast<int>((1 - p.y) / 2 * height_);
-    if (px < 0 || py < 0 || px >= width_ || py >= height_) return kBlue;
+    const RECT frame = view_.FrameRect();  // the client area's size, top left
+    const int px = static_cast<int>((p.x + 1) / 2 * frame.right),
+              py = static_cast<int>((1 - p.y) / 2 * frame.bottom);
+    if (px < 0 || py < 0 || px >= frame.right || py >= frame.bottom) return kBlue;
     return pixels_[static_cast<std::size_t>(py) * width_ + px];
   }
   // Pixels other than the background along a short vertical stretch, for thin lines.
@@ -134,7 +136,9 @@ class RenderViewTest : public ::testing::Test {
   }
   int NonBlue() const {
     int n = 0;
-    for (const std::uint32_t p : pixels_) n += p != kBlue;
+    const RECT frame = view_.FrameRect();
+    for (int y = 0; y < frame.bottom; ++y)
+      for (int x = 0; x < frame.right; ++x) n += pixels_[static_cast<std::size_t>(y) * width_ + x] != kBlue;
     return n;
   }
 

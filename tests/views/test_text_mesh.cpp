@@ -83,40 +83,51 @@ TEST(TextMesh, ExtrusionRefusesIndicesOutsideTheOutline) {
   EXPECT_TRUE(ExtrudeGlyph(Frame(), {0, 1, 8}, 0.4f, 1).vertices.empty());
 }
 
+std::array<LabelShape, 10> Quads() {
+  std::array<LabelShape, 10> digits;
+  for (int d = 0; d < 10; ++d)
+    digits[d] = QuadShape(0, 0, 0.5f, 1, {d / 10.0f, 0}, {(d + 1) / 10.0f, 1}, 0.5f + d);
+  return digits;
+}
+
 TEST(TextMesh, LabelsAreComposedMirroredScaledAndPlacedAtTheirAnchors) {
-  std::array<GlyphMesh, 10> digits;
-  const std::vector<Contour> triangle = {{{0, 0}, {0, 1}, {1, 0}}};
-  for (int d = 0; d < 10; ++d) digits[d] = ExtrudeGlyph(triangle, {0, 1, 2}, 0.4f, 0.5f + d);
   LabelBatch batch;
-  batch.Compose(digits, {L"12", L"x7"}, false);
-  ASSERT_EQ(batch.VertexCount(), 9u);
+  batch.Compose(Quads(), {L"12", L"x7"}, false);
+  ASSERT_EQ(batch.VertexCount(), 12u);
   ASSERT_EQ(batch.Chunks().size(), 1u);
-  EXPECT_EQ(batch.Indices().size(), 9u);
-  std::vector<Vec3> out(batch.VertexCount());
+  EXPECT_EQ(batch.Indices().size(), 18u);
+  std::vector<LabelVertex> out(batch.VertexCount());
   batch.WriteVertices({{10, 20, 30}, {-1, 0, 5}}, 0.5f, out.data());
-  // Digit "2" of the first label starts after the advance of "1" (1.5).
-  EXPECT_FLOAT_EQ(out[3].x, 10 - 1.5f * 0.5f);
-  EXPECT_FLOAT_EQ(out[4].y, 20 + 0.5f);
-  EXPECT_FLOAT_EQ(out[5].x, 10 - 2.5f * 0.5f);
-  EXPECT_FLOAT_EQ(out[5].z, 30);
-  EXPECT_FLOAT_EQ(out[6].x, -1);  // the second label's "7", "x" skipped
+  // Digit "2" of the first label starts after the advance of "1" (1.5) and
+  // shows the third tenth of the picture; its top right corner:
+  EXPECT_FLOAT_EQ(out[6].x, 10 - (1.5f + 0.5f) * 0.5f);
+  EXPECT_FLOAT_EQ(out[6].y, 20 + 0.5f);
+  EXPECT_FLOAT_EQ(out[6].z, 30);
+  EXPECT_FLOAT_EQ(out[6].u, 0.3f);
+  EXPECT_FLOAT_EQ(out[6].v, 0);
+  EXPECT_FLOAT_EQ(out[4].v, 1);
+  EXPECT_EQ(out[6].u1, 0);
+  EXPECT_FLOAT_EQ(out[8].x, -1);  // the second label's "7", "x" skipped
+  EXPECT_FLOAT_EQ(out[8].u, 0.7f);
   // Reversed composition winds every triangle the other way.
   const auto forward = batch.Indices();
-  batch.Compose(digits, {L"12", L"x7"}, true);
+  batch.Compose(Quads(), {L"12", L"x7"}, true);
   ASSERT_EQ(batch.Indices().size(), forward.size());
   for (std::size_t t = 0; t < forward.size(); t += 3) {
     EXPECT_EQ(batch.Indices()[t + 1], forward[t + 2]);
     EXPECT_EQ(batch.Indices()[t + 2], forward[t + 1]);
   }
+  // A shape whose triangles point outside its points is left out.
+  auto broken = Quads();
+  broken[1].triangles[2] = 4;
+  batch.Compose(broken, {L"12"}, false);
+  EXPECT_EQ(batch.VertexCount(), 4u);
 }
 
 TEST(TextMesh, LargeBatchesAreCutIntoChunksThatSixteenBitIndicesAddress) {
-  std::array<GlyphMesh, 10> digits;
-  const std::vector<Contour> triangle = {{{0, 0}, {0, 1}, {1, 0}}};
-  for (auto& d : digits) d = ExtrudeGlyph(triangle, {0, 1, 2}, 0.4f, 1);
-  std::vector<std::wstring> texts(30000, L"4");  // 90000 vertices
+  std::vector<std::wstring> texts(10000, L"42");  // 80000 vertices
   LabelBatch batch;
-  batch.Compose(digits, texts, false);
+  batch.Compose(Quads(), texts, false);
   ASSERT_EQ(batch.Chunks().size(), 2u);
   std::size_t vertices = 0, indices = 0;
   for (const auto& c : batch.Chunks()) {
@@ -128,6 +139,6 @@ TEST(TextMesh, LargeBatchesAreCutIntoChunksThatSixteenBitIndicesAddress) {
     vertices += c.vertexCount;
     indices += c.indexCount;
   }
-  EXPECT_EQ(vertices, 90000u);
+  EXPECT_EQ(vertices, 80000u);
   EXPECT_EQ(indices, batch.Indices().size());
 }
