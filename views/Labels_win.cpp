@@ -283,12 +283,29 @@ bool RenderView::MakeDigitAtlas() {
   device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
   if (!drawn) return false;
 
+  // Each quad covers only its own digit (less to fill), cut from its cell.
   for (int d = 0; d < 10; ++d) {
-    const float u0 = static_cast<float>(d * cellWidth) / atlasWidth;
-    const float u1 = static_cast<float>((d + 1) * cellWidth) / atlasWidth;
-    digitShapes_[d] = (*digits_)[d].vertices.empty()
-                          ? LabelShape{{}, {}, {}, (*digits_)[d].advance}
-                          : QuadShape(left, bottom, right, top, {u0, 0}, {u1, 1}, (*digits_)[d].advance);
+    const GlyphMesh& m = (*digits_)[d];
+    if (m.vertices.empty()) {
+      digitShapes_[d] = LabelShape{{}, {}, {}, m.advance};
+      continue;
+    }
+    float l = m.vertices[0].x, r = l, b = m.vertices[0].y, t = b;
+    for (const MeshVertex& v : m.vertices) {
+      l = std::min(l, v.x);
+      r = std::max(r, v.x);
+      b = std::min(b, v.y);
+      t = std::max(t, v.y);
+    }
+    l = std::max(left, l - margin);
+    r = std::min(right, r + margin);
+    b = std::max(bottom, b - margin);
+    t = std::min(top, t + margin);
+    const auto u = [&](float x) {
+      return (d * cellWidth + (x - left) / (right - left) * cellWidth) / static_cast<float>(atlasWidth);
+    };
+    const auto v = [&](float y) { return (top - y) / (top - bottom); };
+    digitShapes_[d] = QuadShape(l, b, r, t, {u(l), v(t)}, {u(r), v(b)}, m.advance);
   }
   digitAtlas_ = atlas;
   return true;
