@@ -264,10 +264,16 @@ TEST_F(RenderViewTest, RecoveryRestoresFacesOutlineTextureAndNumbersButNotTheSel
   EXPECT_EQ(At(0, 0), 0x00FF00u);
   EXPECT_EQ(At(3, 2), kBlue);
   EXPECT_GT(NonBlueNear(2.5f, -2.5f), 0);
-  int lit = 0;
+  // The number takes the colour the bound face texture gives untextured
+  // geometry: its texel at (0, 0).
+  int lit = 0, green = 0;
   for (float x = 2.9f; x > 2.4f; x -= 0.02f)
-    for (float y = -0.95f; y < -0.4f; y += 0.02f) lit += At(x, y) != kBlue;
+    for (float y = -0.95f; y < -0.4f; y += 0.02f) {
+      lit += At(x, y) != kBlue;
+      green += At(x, y) == 0x00FF00u;
+    }
   EXPECT_GT(lit, 60);
+  EXPECT_EQ(green, lit);
   std::remove("green.bmp");
 }
 
