@@ -14,6 +14,11 @@ namespace {
 // The SDK version the device interfaces were written against.
 constexpr UINT kSdkVersion = 31;
 
+// Slots are rewritten whole on every refresh: dynamic buffers locked with
+// "discard" let the driver hand out fresh memory instead of waiting until the
+// last frame has finished with the old contents.
+constexpr DWORD kSlotUsage = D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC;
+
 D3DCOLORVALUE Colour(float r, float g, float b, float a) { return D3DCOLORVALUE{r, g, b, a}; }
 
 D3DMATRIX ToD3D(const Matrix& m) {
@@ -27,14 +32,14 @@ LONG ClientHeight(const RECT& r) { return r.bottom - r.top; }
 
 bool Upload(IDirect3DVertexBuffer9* buffer, const void* data, UINT bytes) {
   void* target = nullptr;
-  if (FAILED(buffer->Lock(0, bytes, &target, 0)) || !target) return false;
+  if (FAILED(buffer->Lock(0, bytes, &target, D3DLOCK_DISCARD)) || !target) return false;
   std::memcpy(target, data, bytes);
   return SUCCEEDED(buffer->Unlock());
 }
 
 bool Upload(IDirect3DIndexBuffer9* buffer, const void* data, UINT bytes) {
   void* target = nullptr;
-  if (FAILED(buffer->Lock(0, bytes, &target, 0)) || !target) return false;
+  if (FAILED(buffer->Lock(0, bytes, &target, D3DLOCK_DISCARD)) || !target) return false;
   std::memcpy(target, data, bytes);
   return SUCCEEDED(buffer->Unlock());
 }
@@ -183,7 +188,7 @@ bool RenderView::Fill(Slot& slot, const void* vertices, UINT vertexCount, UINT s
   D3DVERTEXBUFFER_DESC vd{};
   if (!slot.vertices || FAILED(slot.vertices->GetDesc(&vd)) || vd.Size < vertexBytes) {
     slot.vertices.Reset();
-    if (FAILED(device_->CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, fvf, D3DPOOL_DEFAULT,
+    if (FAILED(device_->CreateVertexBuffer(vertexBytes, kSlotUsage, fvf, D3DPOOL_DEFAULT,
                                            slot.vertices.GetAddressOf(), nullptr))) {
       slot.vertices.Reset();
       return false;
@@ -193,7 +198,7 @@ bool RenderView::Fill(Slot& slot, const void* vertices, UINT vertexCount, UINT s
     D3DINDEXBUFFER_DESC id{};
     if (!slot.indices || FAILED(slot.indices->GetDesc(&id)) || id.Size < indexBytes) {
       slot.indices.Reset();
-      if (FAILED(device_->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
+      if (FAILED(device_->CreateIndexBuffer(indexBytes, kSlotUsage, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
                                             slot.indices.GetAddressOf(), nullptr))) {
         slot.indices.Reset();
         return false;
