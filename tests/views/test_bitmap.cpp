@@ -47,12 +47,8 @@ std::string Build(const Bmp& b) {
     Put(info, 0, 4 * 3);
     Put(info, static_cast<std::uint32_t>(b.palette.size()), 4);
     Put(info, 0, 4);
-    if (b.header > 40) {
-      for (std::uint32_t mask : b.masks) Put(info, mask, 4);
-      info.resize(b.header, '\0');
-    } else {
-      for (std::uint32_t mask : b.masks) Put(info, mask, 4);
-    }
+    for (std::uint32_t mask : b.masks) Put(info, mask, 4);
+    if (b.header > 40) info.resize(b.header, '\0');
   }
   for (std::uint32_t colour : b.palette) Put(info, colour, b.header == 12 ? 3 : 4);
   std::string pixels;

@@ -165,7 +165,6 @@ TEST(Camera, CtrlWheelLabelStepsStayStrictlyInsideTheRange) {
   EXPECT_FALSE(SetLabelScale(scale, 0.05f));
   EXPECT_FALSE(SetLabelScale(scale, 1.0));
   EXPECT_TRUE(SetLabelScale(scale, 0.0500001));
-  EXPECT_EQ(DisplayFlagsFromButtons(true, false, true, true), kShowNumbers | kShowFaces | kShowSelection);
 }
 
 }  // namespace
