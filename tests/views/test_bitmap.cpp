@@ -1,0 +1,276 @@
+// The bitmap reader: every pixel format it accepts decodes to the same
+// top-down picture, and damaged or hostile headers are refused.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "views/Bitmap.h"
+
+namespace {
+
+using namespace orbiform::views;
+
+void Put(std::string& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>(i < 4 ? (value >> (8 * i)) & 0xFF : 0);
+}
+
+struct Bmp {
+  std::uint32_t header = 40;
+  std::int32_t width = 2, height = 2;
+  std::uint16_t bits = 24;
+  std::uint32_t compression = 0;
+  std::vector<std::uint32_t> palette;
+  std::vector<std::uint32_t> masks;  // three behind a 40-byte header, four inside a larger one
+  std::vector<std::string> rows;     // in file order, unpadded
+};
+
+std::string Build(const Bmp& b) {
+  std::string info;
+  Put(info, b.header, 4);
+  if (b.header == 12) {
+    Put(info, b.width, 2);
+    Put(info, b.height, 2);
+    Put(info, 1, 2);
+    Put(info, b.bits, 2);
+  } else {
+    Put(info, b.width, 4);
+    Put(info, b.height, 4);
+    Put(info, 1, 2);
+    Put(info, b.bits, 2);
+    Put(info, b.compression, 4);
+    Put(info, 0, 4 * 3);
+    Put(info, static_cast<std::uint32_t>(b.palette.size()), 4);
+    Put(info, 0, 4);
+    for (std::uint32_t mask : b.masks) Put(info, mask, 4);
+    if (b.header > 40) info.resize(b.header, '\0');
+  }
+  for (std::uint32_t colour : b.palette) Put(info, colour, b.header == 12 ? 3 : 4);
+  std::string pixels;
+  for (std::string row : b.rows) {
+    row.resize((row.size() + 3) / 4 * 4, '\0');
+    pixels += row;
+  }
+  std::string file = "BM";
+  Put(file, static_cast<std::uint32_t>(14 + info.size() + pixels.size()), 4);
+  Put(file, 0, 4);
+  Put(file, static_cast<std::uint32_t>(14 + info.size()), 4);
+  return file + info + pixels;
+}
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string s;
+  for (int v : values) s += static_cast<char>(v);
+  return s;
+}
+
+constexpr std::uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kWhite = 0xFFFFFFFF;
+// Top row red, green; bottom row blue, white.
+const std::vector<std::uint32_t> kPicture = {kRed, kGreen, kBlue, kWhite};
+
+Bmp Rgb24() {
+  Bmp b;
+  b.rows = {Bytes({255, 0, 0, 255, 255, 255}), Bytes({0, 0, 255, 0, 255, 0})};  // bottom row first
+  return b;
+}
+
+TEST(Bitmap, EveryAcceptedFormatDecodesTopDown) {
+  std::vector<std::pair<const char*, Bmp>> cases;
+  cases.emplace_back("24 bits", Rgb24());
+  Bmp topDown = Rgb24();
+  topDown.height = -2;
+  std::swap(topDown.rows[0], topDown.rows[1]);
+  cases.emplace_back("24 bits top-down", topDown);
+  Bmp rgb32;
+  rgb32.bits = 32;
+  rgb32.rows = {Bytes({255, 0, 0, 0, 255, 255, 255, 0}), Bytes({0, 0, 255, 0, 0, 255, 0, 0})};
+  cases.emplace_back("32 bits", rgb32);
+  Bmp rgb555;
+  rgb555.bits = 16;
+  rgb555.rows = {Bytes({0x1F, 0, 0xFF, 0x7F}), Bytes({0, 0x7C, 0xE0, 0x03})};
+  cases.emplace_back("16 bits 5-5-5", rgb555);
+  Bmp fields565 = rgb555;
+  fields565.compression = 3;
+  fields565.masks = {0xF800, 0x07E0, 0x001F};
+  fields565.rows = {Bytes({0x1F, 0, 0xFF, 0xFF}), Bytes({0, 0xF8, 0xE0, 0x07})};
+  cases.emplace_back("16 bits 5-6-5", fields565);
+  Bmp v5 = rgb32;
+  v5.header = 124;
+  v5.compression = 3;
+  v5.masks = {0x0000FF00, 0x00FF0000, 0xFF000000, 0x000000FF};  // B G R A from the top byte down
+  v5.rows = {Bytes({255, 0, 0, 255, 255, 255, 255, 255}), Bytes({255, 255, 0, 0, 255, 0, 255, 0})};
+  cases.emplace_back("32 bits, masks in a large header", v5);
+  Bmp indexed;
+  indexed.bits = 8;
+  indexed.palette = {kRed, kGreen, kBlue, kWhite};
+  indexed.rows = {Bytes({2, 3}), Bytes({0, 1})};
+  cases.emplace_back("8 bits", indexed);
+  Bmp nibbles = indexed;
+  nibbles.bits = 4;
+  nibbles.rows = {Bytes({0x23}), Bytes({0x01})};
+  cases.emplace_back("4 bits", nibbles);
+  Bmp core = indexed;
+  core.header = 12;
+  core.palette = {kRed, kGreen, kBlue, kWhite, 0};  // a core file's table has 2^bits entries
+  core.palette.resize(256);
+  cases.emplace_back("8 bits, small header", core);
+
+  for (const auto& [name, bmp] : cases) {
+    SCOPED_TRACE(name);
+    Image image;
+    ASSERT_TRUE(DecodeBitmap(Build(bmp), image));
+    EXPECT_EQ(image.width, 2);
+    EXPECT_EQ(image.height, 2);
+    EXPECT_EQ(image.pixels, kPicture);
+  }
+
+  // One bit per pixel; indices beyond a short table read as black; an
+  // alpha mask is honoured.
+  Bmp mono;
+  mono.width = 9;
+  mono.height = 1;
+  mono.bits = 1;
+  mono.palette = {kBlue, kWhite};
+  mono.rows = {Bytes({0x81, 0x80})};
+  Image image;
+  ASSERT_TRUE(DecodeBitmap(Build(mono), image));
+  EXPECT_EQ(image.pixels,
+            (std::vector<std::uint32_t>{kWhite, kBlue, kBlue, kBlue, kBlue, kBlue, kBlue, kWhite, kWhite}));
+  indexed.palette.resize(2);
+  ASSERT_TRUE(DecodeBitmap(Build(indexed), image));
+  EXPECT_EQ(image.pixels[2], 0xFF000000u);
+  v5.rows[0][0] = 0x40;
+  ASSERT_TRUE(DecodeBitmap(Build(v5), image));
+  EXPECT_EQ(image.pixels[2], 0x400000FFu);
+}
+
+TEST(Bitmap, TruncatedFilesAreRefusedAtEveryLength) {
+  // Each prefix claims its own length, so only the inner checks can refuse
+  // it. The last row may lack its two bytes of padding.
+  const std::string whole = Build(Rgb24());
+  ASSERT_EQ(whole.size(), 70u);
+  for (std::size_t length = 0; length <= whole.size(); ++length) {
+    std::string prefix = whole.substr(0, length);
+    if (length >= 6) {
+      std::string size;
+      Put(size, static_cast<std::uint32_t>(length), 4);
+      prefix.replace(2, 4, size);
+    }
+    Image image;
+    EXPECT_EQ(DecodeBitmap(prefix, image), length >= 68) << length;
+  }
+}
+
+TEST(Bitmap, HostileHeadersAreRefused) {
+  const auto refused = [](const std::string& file) {
+    Image image;
+    image.width = 7;
+    return !DecodeBitmap(file, image) && image.width == 7 && image.pixels.empty();
+  };
+  const auto patched = [](std::string file, std::size_t at, std::uint32_t value, int bytes = 4) {
+    std::string field;
+    Put(field, value, bytes);
+    return file.replace(at, bytes, field);
+  };
+  const std::string good = Build(Rgb24());
+  EXPECT_TRUE(refused(patched(good, 0, 'X', 1)));        // signature
+  EXPECT_TRUE(refused(patched(good, 2, 71)));            // file size field
+  EXPECT_TRUE(refused(patched(good, 10, 0xFFFFFFF0u)));  // pixel offset beyond the end
+  EXPECT_TRUE(refused(patched(good, 10, 60)));           // pixel rows run past the end
+  EXPECT_TRUE(refused(patched(good, 14, 52)));           // header size not accepted
+  EXPECT_TRUE(refused(patched(good, 14, 0xFFFFFFFFu)));
+  EXPECT_TRUE(refused(patched(good, 18, 0)));            // zero width
+  EXPECT_TRUE(refused(patched(good, 18, 0xFFFFFFFEu)));  // negative width
+  EXPECT_TRUE(refused(patched(good, 22, 0)));            // zero height
+  EXPECT_TRUE(refused(patched(good, 22, 0x80000000u)));  // height without a magnitude
+  EXPECT_TRUE(refused(patched(good, 18, 100000)));       // absurd sizes
+  EXPECT_TRUE(refused(patched(patched(good, 18, 16384), 22, 16384)));
+  EXPECT_TRUE(refused(patched(good, 26, 2, 2)));  // planes
+  EXPECT_TRUE(refused(patched(good, 28, 7, 2)));  // bits per pixel
+  EXPECT_TRUE(refused(patched(good, 30, 1)));     // run-length compressed
+  EXPECT_TRUE(refused(patched(good, 30, 4)));     // embedded JPEG
+  EXPECT_TRUE(refused(patched(good, 30, 3)));     // bit fields need 16 or 32 bits
+  Bmp indexed;
+  indexed.bits = 8;
+  indexed.palette = {kRed, kGreen};
+  indexed.rows = {Bytes({0, 1}), Bytes({1, 0})};
+  EXPECT_TRUE(refused(
+      patched(Build(indexed), 46, 0x40000000u)));  // a count beyond 2^bits means 256 entries: past the end
+}
+
+TEST(Bitmap, ReadBitmapSizeReadsOnlyTheHeader) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "orbiform_bitmap_size.bmp";
+  const auto write = [&](const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; };
+  std::int32_t width = -1, height = -1;
+
+  std::string file = Build(Rgb24());
+  file.replace(22, 4, Bytes({0xFE, 0xFF, 0xFF, 0xFF}));  // -2: passed on unchanged
+  file[0] = 'X';                                         // the signature is not examined
+  write(file);
+  EXPECT_TRUE(ReadBitmapSize(path.wstring(), width, height));
+  EXPECT_EQ(width, 2);
+  EXPECT_EQ(height, -2);
+
+  Bmp core = Rgb24();
+  core.header = 12;
+  core.width = 0xFFFF;
+  core.rows.clear();
+  write(Build(core));
+  EXPECT_TRUE(ReadBitmapSize(path.wstring(), width, height));
+  EXPECT_EQ(width, 0xFFFF);
+  EXPECT_EQ(height, 2);
+
+  for (const std::string& bad : {Build(Rgb24()).substr(0, 53), Build(Rgb24()).replace(14, 1, "\x34")}) {
+    write(bad);  // shorter than its 40-byte header; a header size of 52
+    width = height = 9;
+    EXPECT_FALSE(ReadBitmapSize(path.wstring(), width, height));
+    EXPECT_EQ(width, 9);
+    EXPECT_EQ(height, 9);
+  }
+  std::filesystem::remove(path);
+  EXPECT_FALSE(ReadBitmapSize(path.wstring(), width, height));
+  EXPECT_FALSE(ReadBitmapSize(std::filesystem::temp_directory_path().wstring(), width, height));
+}
+
+TEST(Bitmap, LoadFromFileAndHalve) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "orbiform_bitmap_load.bmp";
+  std::ofstream(path, std::ios::binary) << Build(Rgb24());
+  Image image;
+  ASSERT_TRUE(LoadBitmapImage(path.wstring(), image));
+  std::filesystem::remove(path);
+  EXPECT_EQ(image.pixels, kPicture);
+  EXPECT_FALSE(LoadBitmapImage(path.wstring(), image));
+
+  const Image half = HalveImage(image);
+  EXPECT_EQ(half.width, 1);
+  EXPECT_EQ(half.height, 1);
+  // Rounded channel averages: red (255+0+0+255)/4, green the same, blue too.
+  EXPECT_EQ(half.pixels, (std::vector<std::uint32_t>{0xFF808080u}));
+  Image column{1, 3, {kRed, kBlue, kWhite}};
+  const Image shorter = HalveImage(column);
+  EXPECT_EQ(shorter.height, 1);
+  EXPECT_EQ(shorter.pixels, (std::vector<std::uint32_t>{0xFF800080u}));
+}
+
+TEST(Bitmap, FuzzCorpusDecodesOrIsRefused) {
+  const char* data = std::getenv("ORBIFORM_TESTDATA");
+  const std::filesystem::path folder =
+      std::filesystem::path(data ? data : "tests/data") / ".." / ".." / "fuzz" / "corpus" / "bitmap";
+  ASSERT_TRUE(std::filesystem::is_directory(folder)) << folder.string();
+  int decoded = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    SCOPED_TRACE(entry.path().filename().string());
+    Image image;
+    if (!LoadBitmapImage(entry.path().wstring(), image)) continue;
+    ++decoded;
+    EXPECT_EQ(image.pixels.size(), static_cast<std::size_t>(image.width) * image.height);
+  }
+  EXPECT_GT(decoded, 0);
+}
+
+}  // namespace
