@@ -11,6 +11,7 @@ namespace {
 #define STR(id, english, german) {id, L"" english, L"" german},
 constexpr NativeString kStrings[] = {
 #include "Strings.inc"
+#include "mwWinAPI/LibraryStrings.inc"
 };
 #undef STR
 
