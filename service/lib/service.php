@@ -78,3 +78,12 @@ function refuse(int $status, string $text): void {
     echo $text, "\n";
     exit;
 }
+
+// The programs read replies in the ANSI code page (Windows-1252 on the
+// systems they target); descriptions are UTF-8.
+function send_reply(string $text): void {
+    header('Content-Type: text/plain; charset=windows-1252');
+    $ansi = iconv('UTF-8', 'CP1252//TRANSLIT', $text);
+    echo $ansi === false ? $text : $ansi;
+    exit;
+}

@@ -19,7 +19,7 @@ status() { curl -s -o /dev/null -w '%{http_code}' "$@"; }
 check "editor reply" "${M}2.2.0
 $URL/get_version.php?product=XKV&links=true
 Neu: schneller
-und besser" "$(get "$URL/get_version.php?product=XKVD")"
+und sch"$'\xf6'"ner" "$(get "$URL/get_version.php?product=XKVD")"
 F="$URL/files.php/stable/2.2.0/"
 check "updater, stable" "${M}$F
 ${F}Orbiform2.exe.file

@@ -18,28 +18,25 @@ if ($product === 'XKVD') {
 $release = read_release($channel);
 if ($release === null) refuse(503, 'no release published');
 
-header('Content-Type: text/plain; charset=utf-8');
 if ($product === 'XKVD' || !$links) {
     $second = $release['page'] !== '' ? '~~~' . $release['page']
                                       : services_address() . 'get_version.php?product=XKV&links=true';
-    echo REPLY_MARKER, $release['version'], "\n", $second, "\n", implode("\n", $release['notes']);
-    exit;
+    send_reply(REPLY_MARKER . $release['version'] . "\n" . $second . "\n" . implode("\n", $release['notes']));
 }
 
 $have = $_GET['version'] ?? '';
 if (preg_match('/^[0-9]+(\.[0-9]+)*$/', $have) && version_compare($have, $release['version'], '>=')) {
-    echo REPLY_MARKER;
-    exit;
+    send_reply(REPLY_MARKER);
 }
 if ($release['page'] !== '') {
-    echo REPLY_MARKER, '~~~', $release['page'], "\n";
-    exit;
+    send_reply(REPLY_MARKER . '~~~' . $release['page'] . "\n");
 }
 $base = services_address() . 'files.php/' . $channel . '/' . $release['version'] . '/';
-echo REPLY_MARKER, $base, "\n";
+$reply = REPLY_MARKER . $base . "\n";
 foreach ($release['files'] as $file) {
-    echo $base, str_replace('%2F', '/', rawurlencode($file)), LINK_SUFFIX, "\n";
+    $reply .= $base . str_replace('%2F', '/', rawurlencode($file)) . LINK_SUFFIX . "\n";
 }
 foreach ($release['operations'] as [$first, $second]) {
-    echo '*', $first, "\n*", $second, "\n";
+    $reply .= '*' . $first . "\n*" . $second . "\n";
 }
+send_reply($reply);
