@@ -34,9 +34,16 @@ AsyncInternet::AsyncInternet(UINT message, HWND window)
 AsyncInternet::AsyncInternet(HANDLE event) : event_(event) { OpenRoot(); }
 
 AsyncInternet::~AsyncInternet() {
-  if (HINTERNET request = request_.exchange(nullptr)) {
-    ::InternetSetStatusCallbackW(request, nullptr);
-    if (!requestClosed_) ::InternetCloseHandle(request);
+  if (HINTERNET request = request_) {
+    if (!requestClosed_.exchange(true)) ::InternetCloseHandle(request);
+    // A pending read writes into the buffer and calls back with this object:
+    // give it time to end. Should it not (Wine does not cut a read from a
+    // silent server short), the buffer is left to it rather than freed.
+    for (int i = 0; i < 300 && readPending_; ++i) ::Sleep(10);
+    if (readPending_) {
+      ::InternetSetStatusCallbackW(request, nullptr);
+      buffer_.release();  // deliberately leaked, see above
+    }
   }
   CloseRoot();
 }
@@ -135,8 +142,14 @@ bool AsyncInternet::ContinueReading() {
   transfer_.dwBufferLength = bufferSize_;
   UpdateReadProgress();
   BOOL ok;
-  while ((ok = ::InternetReadFileExA(request_, &transfer_, IRF_ASYNC, reinterpret_cast<DWORD_PTR>(this))) &&
-         transfer_.dwBufferLength != 0) {
+  auto read = [this] {
+    readPending_ = true;
+    const BOOL done =
+        ::InternetReadFileExA(request_, &transfer_, IRF_ASYNC, reinterpret_cast<DWORD_PTR>(this));
+    if (done || (::GetLastError() != ERROR_IO_PENDING && ::GetLastError() != 0)) readPending_ = false;
+    return done;
+  };
+  while ((ok = read()) && transfer_.dwBufferLength != 0) {
     data_.append(static_cast<const char*>(transfer_.lpvBuffer), transfer_.dwBufferLength);
     transfer_.dwBufferLength = bufferSize_;
     UpdateReadProgress();
@@ -206,6 +219,7 @@ void CALLBACK AsyncInternet::StatusCallback(HINTERNET, DWORD_PTR context, DWORD 
 }
 
 void AsyncInternet::OnRequestComplete(const INTERNET_ASYNC_RESULT& result) {
+  readPending_ = false;  // whatever completed, nothing waits in WinINet now
   if (result.dwError != 0) {
     if (requestClosed_) {
       request_ = nullptr;

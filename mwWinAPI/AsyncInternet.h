@@ -90,6 +90,7 @@ class AsyncInternet {
   std::atomic<int*> progress_{nullptr};
   std::atomic<DWORD> lastError_{0};
   std::atomic<bool> busy_{false};
+  std::atomic<bool> readPending_{false};  // WinINet still owns the buffer
 };
 
 // The text of an internet error code (for 12003 followed by a line break and
