@@ -10,7 +10,7 @@ FUZZ := $(ROOT)/build/fuzz
 JOBS ?= 2
 SAMPLES := $(ROOT)/build/samples
 
-.PHONY: all setup native win win64 test test-native test-win run bench fuzz format clean
+.PHONY: all setup native win win64 test test-native test-win run bench net-figure fuzz format clean
 
 all: native win win64
 
@@ -60,6 +60,10 @@ bench: setup
 	@$(MAKE) --no-print-directory win64
 	@echo "The same under Wine (64-bit Windows build):"
 	@scripts/wine-run $(WIN64)/bench/orbiform_timing.exe
+
+# Download throughput: AsyncInternet under Wine beside curl, same service.
+net-figure: win win64
+	@if bash scripts/can-run-32bit; then bash scripts/net-figure $(WIN); else bash scripts/net-figure $(WIN64); fi
 
 FUZZ_SECONDS ?= 60
 fuzz: setup

@@ -13,6 +13,7 @@ namespace {
 #define STR(id, english, german) {id, L"" english, L"" german},
 constexpr mwWinAPI::NativeString kStrings[] = {
 #include "editor/res/Strings.inc"
+#include "mwWinAPI/LibraryStrings.inc"
 };
 #undef STR
 
