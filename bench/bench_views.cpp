@@ -10,6 +10,7 @@
 
 namespace {
 
+using namespace orbiform;
 using namespace orbiform::views;
 
 std::unique_ptr<RoundObject> Textured(unsigned points) {

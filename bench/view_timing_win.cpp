@@ -15,6 +15,7 @@
 #include "views/RenderView.h"
 #include "views/ViewGeometry.h"
 
+using namespace orbiform;
 using namespace orbiform::views;
 
 namespace {

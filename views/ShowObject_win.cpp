@@ -22,6 +22,7 @@
 #include "views/RenderView.h"
 #include "views/ViewGeometry.h"
 
+using namespace orbiform;
 using namespace orbiform::views;
 
 namespace {

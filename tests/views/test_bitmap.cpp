@@ -14,6 +14,7 @@
 
 namespace {
 
+using namespace orbiform;
 using namespace orbiform::views;
 
 void Put(std::string& out, std::uint32_t value, int bytes) {

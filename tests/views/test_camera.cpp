@@ -8,6 +8,7 @@
 
 namespace {
 
+using namespace orbiform;
 using namespace orbiform::views;
 
 constexpr float kHalfPi = 1.5707964f;

@@ -8,6 +8,7 @@
 
 #include "views/RenderView.h"
 
+using namespace orbiform;
 using namespace orbiform::views;
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include "views/TextMesh.h"
 
+using namespace orbiform;
 using namespace orbiform::views;
 
 namespace {

@@ -12,6 +12,7 @@
 
 namespace {
 
+using namespace orbiform;
 using namespace orbiform::views;
 
 const std::wstring kNoBitmap = L"no-such-folder/none.bmp";
