@@ -21,21 +21,12 @@
 #include <sys/resource.h>
 #endif
 
+#include "bench/Median.h"
+
 using namespace orbiform;
+using orbiform::bench::MedianMilliseconds;
 
 namespace {
-
-double MedianMilliseconds(const std::function<void()>& work, int runs = 21) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    times.push_back(
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-  }
-  std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
-  return times[runs / 2];
-}
 
 double PeakMegabytes() {
 #ifdef _WIN32

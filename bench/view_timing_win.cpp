@@ -15,22 +15,13 @@
 #include "views/RenderView.h"
 #include "views/ViewGeometry.h"
 
+#include "bench/Median.h"
+
 using namespace orbiform;
+using orbiform::bench::MedianMilliseconds;
 using namespace orbiform::views;
 
 namespace {
-
-double MedianMilliseconds(const std::function<void()>& work, int runs = 21) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    times.push_back(
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-  }
-  std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
-  return times[runs / 2];
-}
 
 // A 256 x 256 24-bit bitmap with a checker pattern, as the object's texture.
 std::wstring WriteTexture() {
