@@ -88,6 +88,9 @@ bool AsyncInternet::OpenUrl(const wchar_t* address, int* progress) {
   if (busy_) throw mwstd::internet_error(LibraryText(IDS_NET_BUSY));
   progress_ = progress;
   SetProgress(0);
+  // A new request starts clean: an error nobody collected (a cancelled
+  // request's last notice) must not fail it.
+  lastError_ = 0;
   if (HINTERNET old = request_.exchange(nullptr)) {
     if (!requestClosed_) ::InternetCloseHandle(old);
   }

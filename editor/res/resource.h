@@ -79,6 +79,7 @@
 #define IDD_OPTIONS 150
 #define IDD_FEEDBACK 153
 #define IDD_OBJECT_PROPERTIES 167
+#define IDD_UPDATE_PROGRESS 151
 
 // --- wizard controls ---
 #define IDC_TYPE_CYLINDER 1002
@@ -186,6 +187,11 @@
 #define IDC_ABOUT_VERSION 1055
 #define IDC_FEEDBACK_CANCEL 1063
 #define IDC_FEEDBACK_TEXT 1068
+
+// update search progress dialog
+#define IDC_UPDATE_CANCEL 1063
+#define IDC_UPDATE_PROGRESS 1066
+#define IDC_UPDATE_STATUS 1068
 #define IDC_FEEDBACK_MAIL 1070
 #define IDC_FEEDBACK_SEND 1072
 

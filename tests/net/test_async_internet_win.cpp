@@ -18,10 +18,13 @@
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/UpdateService.h"
 #include "mwWinAPI/Utf.h"
+#include "tests/net/StallingServer.h"
 
 using namespace mwWinAPI;
 
 namespace {
+
+using testnet::StallingServer;
 
 constexpr UINT kDone = WM_USER + 6;
 
@@ -55,49 +58,6 @@ class Receiver {
 
  private:
   HWND window_;
-};
-
-// Accepts one connection on 127.0.0.1, sends `reply` and then holds the
-// connection open without another byte until destroyed.
-class StallingServer {
- public:
-  explicit StallingServer(std::string reply) : reply_(std::move(reply)) {
-    WSADATA data;
-    ::WSAStartup(MAKEWORD(2, 2), &data);
-    listener_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    ::listen(listener_, 1);
-    int length = sizeof(address);
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] {
-      const SOCKET client = ::accept(listener_, nullptr, nullptr);
-      if (client == INVALID_SOCKET) return;
-      char request[4096];
-      ::recv(client, request, sizeof(request), 0);
-      if (!reply_.empty()) ::send(client, reply_.data(), static_cast<int>(reply_.size()), 0);
-      ::WaitForSingleObject(stop_, INFINITE);
-      ::closesocket(client);
-    });
-  }
-  ~StallingServer() {
-    ::SetEvent(stop_);
-    ::closesocket(listener_);
-    thread_.join();
-    ::CloseHandle(stop_);
-    ::WSACleanup();
-  }
-  std::wstring Address() const { return L"http://127.0.0.1:" + std::to_wstring(port_) + L"/stall"; }
-
- private:
-  std::string reply_;
-  SOCKET listener_;
-  int port_ = 0;
-  HANDLE stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  std::thread thread_;
 };
 
 // Both phases, waiting for each completion message; the second's wParam.

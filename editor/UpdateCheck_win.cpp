@@ -1,0 +1,237 @@
+// The editor's search for a newer version and the feedback request.
+#include "editor/UpdateCheck.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "editor/PrivateMessages.h"
+#include "editor/res/resource.h"
+#include "mwWinAPI/Conversions.h"
+#include "mwWinAPI/Dialog.h"
+#include "mwWinAPI/Exceptions.h"
+#include "mwWinAPI/StringTable.h"
+#include "mwWinAPI/UpdateService.h"
+#include "mwWinAPI/UserInteraction.h"
+#include "mwWinAPI/WinHelpers.h"
+
+namespace orbiform {
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"Orbiform2";
+
+std::wstring DecodeAnsi(const std::string& bytes) {
+  std::wstring text;
+  mwWinAPI::CharToTchar(text, bytes);
+  // The conversion counts the terminating zero in.
+  while (!text.empty() && text.back() == L'\0') text.pop_back();
+  return text;
+}
+
+std::wstring Load(unsigned id) {
+  mwWinAPI::StringTable strings;
+  return strings.LoadS(id);
+}
+
+// Polls the search every 10 ms: the download's threads only write the
+// progress and post, so the dialog reads what they left.
+class ProgressDialog : public mwWinAPI::Dialog {
+ public:
+  explicit ProgressDialog(UpdateCheck& check) : Dialog(L"UpdateProgress Dialog"), check_(check) {}
+
+ protected:
+  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_INITDIALOG:
+        ::SetTimer(Handle(), 1, 10, nullptr);
+        ::SendMessageW(Item(IDC_UPDATE_PROGRESS), PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+        return TRUE;
+      case WM_TIMER:
+        OnTimer();
+        return TRUE;
+      case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_UPDATE_CANCEL || LOWORD(wParam) == IDCANCEL) {
+          check_.Cancel();
+          End(1);
+        }
+        return TRUE;
+      case WM_NCDESTROY:
+        ::KillTimer(Handle(), 1);
+        return FALSE;
+    }
+    return Dialog::HandleMessage(message, wParam, lParam);
+  }
+
+ private:
+  void OnTimer() {
+    switch (check_.CurrentState()) {
+      case UpdateCheck::kHiding:
+        ::ShowWindow(Handle(), SW_HIDE);
+        break;
+      case UpdateCheck::kFinished:
+        End(0);
+        break;
+      default:
+        ::SendMessageW(Item(IDC_UPDATE_PROGRESS), PBM_SETPOS, check_.Progress(), 0);
+        // German in both languages, as the program always said it.
+        ::SetDlgItemTextW(Handle(), IDC_UPDATE_STATUS,
+                          check_.Downloading() ? L"Die benötigten Daten werden heruntergeladen..."
+                                               : L"Die Verbindung wird hergestellt...");
+    }
+  }
+
+  UpdateCheck& check_;
+};
+
+}  // namespace
+
+std::wstring ReadFileVersion(const std::wstring& path) {
+  DWORD ignored = 0;
+  const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  if (size == 0) return {};
+  std::vector<unsigned char> block(size);
+  if (!::GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return {};
+  struct Translation {
+    WORD language, codePage;
+  };
+  Translation* translations = nullptr;
+  UINT length = 0;
+  if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
+                        &length))
+    return {};
+  for (UINT i = 0; i < length / sizeof(Translation); ++i) {
+    wchar_t key[50];
+    std::swprintf(key, 50, L"\\StringFileInfo\\%04x%04x\\FileVersion", translations[i].language,
+                  translations[i].codePage);
+    wchar_t* value = nullptr;
+    UINT valueLength = 0;
+    if (::VerQueryValueW(block.data(), key, reinterpret_cast<void**>(&value), &valueLength) && value &&
+        valueLength > 0)
+      return value;
+  }
+  return {};
+}
+
+std::wstring ReadOwnVersion() {
+  wchar_t path[512];
+  const DWORD length = ::GetModuleFileNameW(nullptr, path, 512);
+  if (length == 0 || length >= 512) return {};
+  return ReadFileVersion(path);
+}
+
+UpdateCheck::UpdateCheck(HWND owner)
+    : ownVersion_(ReadOwnVersion()), download_(TWM_UPDATE_STEP, owner), owner_(owner) {}
+
+UpdateCheck::~UpdateCheck() {
+  try {
+    Cancel();
+  } catch (const mwstd::exception&) {
+    // Only a WinINet that cannot be reopened; nothing is left to cancel.
+  }
+}
+
+int UpdateCheck::Box(unsigned id, const std::wstring& tail, UINT flags) {
+  return mwWinAPI::Ui().ShowMessage(owner_, Load(id) + tail, kCaption, flags);
+}
+
+bool UpdateCheck::Start(bool silent) {
+  if (download_.IsBusy()) return false;
+  silent_ = silent;
+  state_ = kRunning;
+  downloading_ = false;
+  progress_ = 0;
+  try {
+    download_.OpenUrl(mwWinAPI::VersionQueryAddress(), &progress_);
+  } catch (const mwstd::internet_error& error) {
+    state_ = kFinished;
+    Box(IDS_VERSION_UNKNOWN, error.what(), MB_ICONERROR);
+    return true;
+  }
+  if (!silent) {
+    ProgressDialog dialog(*this);
+    dialog.RunModal(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_UPDATE_PROGRESS), owner_);
+  }
+  return true;
+}
+
+bool UpdateCheck::OnDownloadMessage() {
+  // A cancelled search still gets the download's last notice; it must not
+  // be taken for the next step.
+  if (download_.IsBusy() || state_ == kFinished) return false;
+  if (download_.IsError()) {
+    state_ = kHiding;
+    if (!silent_) Box(IDS_UPDATE_SEARCH_FAILED, download_.GetLastErrorMessage(), MB_ICONERROR);
+    state_ = kFinished;
+    return false;
+  }
+  if (!downloading_) {
+    downloading_ = true;
+    try {
+      download_.StartDownload(&progress_);
+    } catch (const mwstd::internet_error& error) {
+      state_ = kHiding;
+      if (!silent_) Box(IDS_UPDATE_SEARCH_FAILED, error.what(), MB_ICONERROR);
+      state_ = kFinished;
+    }
+    return false;
+  }
+  state_ = kHiding;
+  Evaluate();
+  state_ = kFinished;
+  return true;
+}
+
+void UpdateCheck::Evaluate() {
+  mwWinAPI::VersionReply reply;
+  if (!mwWinAPI::ParseVersionReply(download_.Data(), DecodeAnsi, reply)) {
+    if (!silent_) Box(IDS_NEWEST_VERSION_UNKNOWN, L"", MB_ICONERROR);
+    return;
+  }
+  // Dotted versions compare number by number: 2.1.10 is newer than 2.1.4.
+  if (mwWinAPI::CompareVersions(ownVersion_, reply.version) >= 0) {
+    if (!silent_) Box(IDS_NEWEST_VERSION, L"", MB_OK);
+    return;
+  }
+  auto& ui = mwWinAPI::Ui();
+  if (!reply.IsDownloadPage()) {
+    if (Box(IDS_UPDATE_NOW_PROMPT, reply.notes, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    std::wstring updater;
+    try {
+      updater = mwWinAPI::FilePathExec(L"QZ7Updater.exe");
+    } catch (const mwstd::exception&) {
+    }
+    if (updater.empty() || !ui.OpenWithShell(owner_, updater, reply.second + L" /auto", SW_HIDE))
+      Box(IDS_UPDATER_NOT_STARTED, L"", MB_ICONERROR);
+    return;
+  }
+  if (Box(IDS_DOWNLOAD_SITE_PROMPT, reply.notes, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  const std::wstring page = reply.DownloadPage();
+  if (!ui.OpenWithShell(owner_, page, L"", SW_HIDE))
+    ui.ShowMessage(owner_, Load(IDS_BROWSER_NOT_STARTED) + page + Load(IDS_DOWNLOAD_READY), kCaption,
+                   MB_ICONWARNING);
+}
+
+void UpdateCheck::Cancel() {
+  download_.Abort();
+  state_ = kFinished;
+}
+
+bool SendFeedback(HWND owner, const std::wstring& text, const std::wstring& mail) {
+  std::string body;
+  std::wstring failure;
+  try {
+    mwWinAPI::DownloadFile(mwWinAPI::FeedbackAddress(ReadOwnVersion(), text, mail), body, nullptr);
+    // The service answers "OK"; anything else (an error page, a refusal of
+    // an oversized text) means the feedback did not arrive.
+    if (body.compare(0, 2, "OK") == 0) return true;
+    failure = DecodeAnsi(body.substr(0, 200));
+  } catch (const mwstd::internet_error& error) {
+    failure = error.what();
+  }
+  mwWinAPI::Ui().ShowMessage(owner, Load(IDS_FEEDBACK_FAILED) + failure, kCaption, MB_ICONERROR);
+  return false;
+}
+
+}  // namespace orbiform
