@@ -129,10 +129,10 @@ class OptionsReader : public xmlread::StartElementReader {
   }
 
   // The history sizes its stacks from these; a negative count cannot come
-  // from the options dialog and must not reach it.
+  // from the options dialog and must not reach it, a huge one is cut down.
   static void ReadSteps(const XML_Char* value, int& target) {
     int parsed = 0;
-    if (ReadInt(value, parsed) && parsed >= 0) target = parsed;
+    if (ReadInt(value, parsed) && parsed >= 0) target = std::min(parsed, kMaxHistorySteps);
   }
 
   // "File<n>" puts the path at position n - 1; a name of four characters or

@@ -14,6 +14,9 @@ struct Date {
 
 // The menu has room for this many recent files; the list never grows beyond.
 constexpr int kMaxRecentFiles = 5;
+// Undo and redo steps beyond this are cut to it when read or entered: each
+// step may hold a whole copy of the object.
+constexpr int kMaxHistorySteps = 1000;
 
 struct Options {
   std::wstring voxtrakPath = L"C:\\Programme\\Voxtrak3D";  // simulator folder

@@ -6,39 +6,22 @@
 namespace orbiform {
 
 void RoundObjectHandler::Stack::Push(std::unique_ptr<RoundObject> copy) {
-  if (slots.empty()) return;  // capacity 0: this stack keeps nothing
-  if (top >= static_cast<int>(slots.size()) - 1) {
-    // Full: the oldest copy goes, the others move down one slot.
-    std::move(slots.begin() + 1, slots.end(), slots.begin());
-    slots.back() = std::move(copy);
-    top = static_cast<int>(slots.size()) - 1;
-  } else {
-    slots[static_cast<std::size_t>(++top)] = std::move(copy);
-  }
+  if (capacity <= 0) return;  // this stack keeps nothing
+  // Full: the oldest copy goes; a deque drops it without moving the others.
+  if (static_cast<int>(copies.size()) >= capacity) copies.pop_front();
+  copies.push_back(std::move(copy));
 }
 
 std::unique_ptr<RoundObject> RoundObjectHandler::Stack::Pop() {
-  std::unique_ptr<RoundObject> copy = std::move(slots[static_cast<std::size_t>(top)]);
-  --top;
+  std::unique_ptr<RoundObject> copy = std::move(copies.back());
+  copies.pop_back();
   return copy;
 }
 
-void RoundObjectHandler::Stack::Clear() {
-  for (auto& slot : slots) slot.reset();
-  top = -1;
-}
-
-void RoundObjectHandler::Stack::Resize(int capacity) {
-  capacity = std::max(capacity, 0);
-  const int kept = std::min(top + 1, capacity);
-  // Drop the oldest copies that no longer fit, keeping the newest at the top.
-  const int dropped = top + 1 - kept;
-  if (dropped > 0) {
-    std::move(slots.begin() + dropped, slots.begin() + top + 1, slots.begin());
-    for (int i = kept; i <= top; ++i) slots[static_cast<std::size_t>(i)].reset();
-  }
-  slots.resize(static_cast<std::size_t>(capacity));
-  top = kept - 1;
+void RoundObjectHandler::Stack::Resize(int newCapacity) {
+  capacity = std::max(newCapacity, 0);
+  // Drop the oldest copies that no longer fit, keeping the newest.
+  while (static_cast<int>(copies.size()) > capacity) copies.pop_front();
 }
 
 void RoundObjectHandler::SetSteps(int undo, int redo) {
@@ -49,7 +32,7 @@ void RoundObjectHandler::SetSteps(int undo, int redo) {
 
 void RoundObjectHandler::SaveState() {
   redo_.Clear();
-  if (current_ && !undo_.slots.empty()) undo_.Push(current_->Clone());
+  if (current_ && undo_.capacity > 0) undo_.Push(current_->Clone());
   Notify();
 }
 

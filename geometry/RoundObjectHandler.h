@@ -2,8 +2,8 @@
 // Owner of the object being edited and of its undo/redo history: two bounded
 // stacks of whole-object copies. The editor calls SaveState before every
 // change.
+#include <deque>
 #include <memory>
-#include <vector>
 
 #include "geometry/RoundObject.h"
 
@@ -31,10 +31,11 @@ class RoundObjectHandler {
   void SetCurrent(std::unique_ptr<RoundObject> object) { current_ = std::move(object); }
 
   // Capacities of the two stacks; negative counts as 0, which disables that
-  // stack. Shrinking keeps the newest copies.
+  // stack. Shrinking keeps the newest copies. A capacity costs nothing until
+  // copies fill it.
   void SetSteps(int undo, int redo);
-  int UndoCapacity() const { return static_cast<int>(undo_.slots.size()); }
-  int RedoCapacity() const { return static_cast<int>(redo_.slots.size()); }
+  int UndoCapacity() const { return undo_.capacity; }
+  int RedoCapacity() const { return redo_.capacity; }
 
   // Empties the redo stack and pushes a copy of the current object onto the
   // undo stack (dropping the oldest copy when it is full).
@@ -43,8 +44,8 @@ class RoundObjectHandler {
   // stack is empty.
   bool Undo();
   bool Redo();
-  bool CanUndo() const { return undo_.top >= 0; }
-  bool CanRedo() const { return redo_.top >= 0; }
+  bool CanUndo() const { return !undo_.copies.empty(); }
+  bool CanRedo() const { return !redo_.copies.empty(); }
 
   // Deletes every copy. History copies are Clone()s, so a sphere's keep
   // their type without the handler tracking what the object is.
@@ -57,13 +58,12 @@ class RoundObjectHandler {
 
  private:
   struct Stack {
-    std::vector<std::unique_ptr<RoundObject>> slots;  // size = capacity
-    int top = -1;                                     // newest copy, -1 when empty
-
+    std::deque<std::unique_ptr<RoundObject>> copies;  // oldest first, at most capacity
+    int capacity = 0;
     void Push(std::unique_ptr<RoundObject> copy);
     std::unique_ptr<RoundObject> Pop();
-    void Clear();
-    void Resize(int capacity);
+    void Clear() { copies.clear(); }
+    void Resize(int newCapacity);
   };
 
   void Notify() const;

@@ -86,7 +86,7 @@ TEST(Options, WritesEveryFieldInItsPlace) {
   o.voxtrakPath = L"D:\\Sim\\";
   o.defaultAuthor = L"Anna";
   o.defaultInfo = L"Frei";
-  o.undoSteps = 12345;
+  o.undoSteps = 999;
   o.redoSteps = 0;
   o.numberFormat = 1;
   o.updateFrequency = 3;
@@ -102,7 +102,7 @@ TEST(Options, WritesEveryFieldInItsPlace) {
   EXPECT_EQ(
       L"<QZ7OPTIONS>\r\n"
       L"<VoxtrakPath Path=\"D:\\Sim\\\" />\r\n"
-      L"<Restore Undo=\"12345\" Redo=\"0\" />\r\n"
+      L"<Restore Undo=\"999\" Redo=\"0\" />\r\n"
       L"<Locale Format=\"1\" />\r\n"
       L"<Updates HowOften=\"3\" LastSearch=\"9.4.2011\" IncludeBetaUpdates=\"1\"/>\r\n"
       L"<StandardObjectProperties Author=\"Anna\" Info=\"Frei\" />\r\n"
@@ -114,7 +114,7 @@ TEST(Options, WritesEveryFieldInItsPlace) {
   Options back;
   ASSERT_TRUE(ParseOptions(FileBytes(o), back, kNow));
   EXPECT_TRUE(std::locale() == comma);
-  EXPECT_EQ(12345, back.undoSteps);
+  EXPECT_EQ(999, back.undoSteps);
   EXPECT_EQ(0, back.redoSteps);
   EXPECT_TRUE(SameDate(Day(2011, 4, 9), back.lastSearch));  // only the day is stored
   EXPECT_EQ(o.recentFiles, back.recentFiles);
@@ -235,6 +235,9 @@ TEST(Options, DamagedValuesKeepWhatWasThere) {
   // Negative capacities cannot come from the options dialog.
   EXPECT_EQ(30, Parsed("<Restore Undo=\"-1\" />").undoSteps);
   EXPECT_EQ(0, Parsed("<Restore Undo=\"0\" />").undoSteps);
+  const Options huge = Parsed("<Restore Undo=\"2000000000\" Redo=\"2000000000\" />");
+  EXPECT_EQ(kMaxHistorySteps, huge.undoSteps);
+  EXPECT_EQ(kMaxHistorySteps, huge.redoSteps);
 
   for (const char* bad : {"0.3.2023", "32.3.2023", "1.0.2023", "1.13.2023", "1.3.x", "1.3", "1.3.2023.4", "",
                           "..", "1.3.99999999999"}) {

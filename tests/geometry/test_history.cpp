@@ -284,3 +284,18 @@ TEST(HistoryTest, ObserverHearsEveryChangeOfState) {
 }
 
 }  // namespace
+
+// A huge capacity from a damaged options file once reserved every slot up
+// front (gigabytes); it must cost only the copies actually held.
+TEST(HistoryTest, HugeCapacityCostsOnlyTheCopiesHeld) {
+  RoundObjectHandler handler;
+  handler.SetCurrent(Marked(0));
+  handler.SetSteps(2000000000, 2000000000);
+  EXPECT_EQ(handler.UndoCapacity(), 2000000000);
+  for (int mark = 1; mark <= 3; ++mark) Edit(handler, mark);
+  ASSERT_TRUE(handler.Undo());
+  ASSERT_TRUE(handler.Undo());
+  EXPECT_EQ(MarkOf(handler), 1);
+  ASSERT_TRUE(handler.Redo());
+  EXPECT_EQ(MarkOf(handler), 2);
+}
