@@ -13,6 +13,7 @@
 
 #include "editor/res/resource.h"
 #include "files/Export.h"
+#include "files/ObjExport.h"
 #include "files/Options.h"
 #include "files/ProjectFile.h"
 #include "files/TexturePath.h"
@@ -31,13 +32,14 @@ const char kUsage[] =
     "usage:\n"
     "  orbiform-cli cylinder --points N --axis A --plain H,R,E,S,D [--plain ...] [options] OUT\n"
     "  orbiform-cli sphere --points N --rings R --radius r --ellipse e --start s --end d [options] OUT\n"
-    "  orbiform-cli export IN.ek7mobj OUT.k7mobj [--simdir DIR]\n"
+    "  orbiform-cli export IN.ek7mobj OUT.k7mobj|OUT.obj [--simdir DIR]\n"
     "  orbiform-cli resave IN.ek7mobj OUT.ek7mobj [--simdir DIR]\n"
     "  orbiform-cli info FILE.ek7mobj\n"
     "options: --reversed --technique wrap|same --corners X0,Y0,X1,Y1,X2,Y2,X3,Y3\n"
     "         --texture PATH --author TEXT --info TEXT --flags 0..3 --simdir DIR\n"
     "A plain is height, radius, ellipse factor, start and end degree. OUT ending in\n"
-    ".k7mobj is the simulator's object file, .ek7mobj a project file.\n";
+    ".k7mobj is the simulator's object file, .ek7mobj a project file, .obj a\n"
+    "Wavefront OBJ file with its .mtl material beside it.\n";
 
 // A mistake in the command line itself (exit 2, usage shown).
 struct UsageError {
@@ -205,15 +207,27 @@ Settings ReadSettings(const std::vector<std::wstring>& args, std::size_t first, 
   return s;
 }
 
-enum class OutputKind { Simulator, Project };
+enum class OutputKind { Simulator, Project, Obj };
 
 OutputKind KindOf(const std::wstring& path) {
   if (EndsWithNoCase(path, L".ek7mobj")) return OutputKind::Project;
   if (EndsWithNoCase(path, L".k7mobj")) return OutputKind::Simulator;
-  throw UsageError{L"the output file must end in .k7mobj or .ek7mobj: " + path};
+  if (EndsWithNoCase(path, L".obj")) return OutputKind::Obj;
+  throw UsageError{L"the output file must end in .k7mobj, .ek7mobj or .obj: " + path};
 }
 
-void Write(const RoundObject& object, const std::wstring& path, const std::wstring& simFolder) {
+// The OBJ export's note (texture coordinates left out) goes to `out`.
+void Write(const RoundObject& object, const std::wstring& path, const std::wstring& simFolder,
+           std::string& out) {
+  if (KindOf(path) == OutputKind::Obj) {
+    try {
+      const std::wstring note = WriteObjFiles(object, path);
+      if (!note.empty()) out += mwWinAPI::ToUtf8(note + L"\n");
+    } catch (const mwstd::exception& e) {
+      throw Refused{L"cannot write " + path + L": " + e.what()};
+    }
+    return;
+  }
   const std::wstring text = KindOf(path) == OutputKind::Project ? ProjectFileText(object, simFolder, path)
                                                                 : ExportFileText(object, path, simFolder);
   try {
@@ -243,7 +257,7 @@ int MakeCylinder(const std::vector<std::wstring>& args, std::string& out) {
     orbiform::AddPlain(*object, {p.height, p.radius, p.ellipse, p.start, p.end});
   orbiform::GenerateRings(*object);
   Finish(*object, s);
-  Write(*object, s.positional[0], s.simFolder);
+  Write(*object, s.positional[0], s.simFolder, out);
   out += mwWinAPI::ToUtf8(L"wrote " + s.positional[0] + L"\n");
   return 0;
 }
@@ -260,7 +274,7 @@ int MakeSphere(const std::vector<std::wstring>& args, std::string& out) {
   orbiform::RegenerateSphere(sphere);
   orbiform::GenerateRings(sphere);
   Finish(sphere, s);
-  Write(sphere, s.positional[0], s.simFolder);
+  Write(sphere, s.positional[0], s.simFolder, out);
   out += mwWinAPI::ToUtf8(L"wrote " + s.positional[0] + L"\n");
   return 0;
 }
@@ -315,14 +329,15 @@ FileArgs ReadFileArgs(const std::vector<std::wstring>& args, std::size_t count, 
 
 int Convert(const std::vector<std::wstring>& args, std::string& out, OutputKind wanted) {
   const FileArgs f = ReadFileArgs(args, 2, true);
-  if (KindOf(f.files[1]) != wanted) {
-    throw UsageError{wanted == OutputKind::Simulator ? L"export writes a .k7mobj file"
+  const OutputKind kind = KindOf(f.files[1]);
+  if (kind != wanted && !(wanted == OutputKind::Simulator && kind == OutputKind::Obj)) {
+    throw UsageError{wanted == OutputKind::Simulator ? L"export writes a .k7mobj or .obj file"
                                                      : L"resave writes a .ek7mobj file"};
   }
   auto object = Open(f.files[0], f.simFolder);
   // As the editor's save and export: faces are brought up to date first.
   if (!object->TexCoordsValid()) object->ApplyTextures();
-  Write(*object, f.files[1], f.simFolder);
+  Write(*object, f.files[1], f.simFolder, out);
   out += mwWinAPI::ToUtf8(L"wrote " + f.files[1] + L"\n");
   return 0;
 }

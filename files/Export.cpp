@@ -34,14 +34,23 @@ void AppendPoint(std::wstring& out, const Point& point, xmltext::NumberFormatter
   out += L"\" />\r\n</Point>\r\n";
 }
 
-void AppendFaces(std::wstring& out, const RoundObject& object, xmltext::NumberFormatter& numbers) {
+std::vector<std::size_t> ExportedFaces(const RoundObject& object) {
+  std::vector<std::size_t> chosen;
   // Without rings the faces would name points that do not exist.
-  if (object.AreaCount() == 0) return;
-  const auto& faces = object.GetTextures().faces;
+  if (object.AreaCount() == 0) return chosen;
+  const std::size_t count = object.GetTextures().faces.size();
   const int flags = object.GrundDeckFl();
-  for (std::size_t f = 0; f < faces.size(); ++f) {
+  for (std::size_t f = 0; f < count; ++f) {
     if (f == 0 && !HasBaseFace(flags)) continue;
-    if (f + 1 == faces.size() && !HasTopFace(flags)) continue;
+    if (f + 1 == count && !HasTopFace(flags)) continue;
+    chosen.push_back(f);
+  }
+  return chosen;
+}
+
+void AppendFaces(std::wstring& out, const RoundObject& object, xmltext::NumberFormatter& numbers) {
+  const auto& faces = object.GetTextures().faces;
+  for (const std::size_t f : ExportedFaces(object)) {
     const FaceTexture& face = faces[f];
     out += L"<Flaeche>\r\n<Props Points=\"";
     for (std::size_t c = 0; c < face.points.size(); ++c) {

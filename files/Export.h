@@ -2,6 +2,7 @@
 // The simulator's object file (.k7mobj): fixed properties, every point with
 // its normal, and the faces with point indices and texture coordinates.
 #include <string>
+#include <vector>
 
 #include "files/XmlText.h"
 #include "geometry/RoundObject.h"
@@ -27,7 +28,11 @@ std::size_t ReserveSize(std::size_t rings, unsigned n, std::size_t fixed);
 
 // One "<Point>" block.
 void AppendPoint(std::wstring& out, const Point& point, xmltext::NumberFormatter& numbers);
-// The "<Flaeche>" blocks GrundDeckFl selects; none without rings.
+// Indices into the object's faces that are written: all side faces, the base
+// and top only as GrundDeckFl selects them; none without rings.
+std::vector<std::size_t> ExportedFaces(const RoundObject& object);
+
+// The "<Flaeche>" blocks of ExportedFaces.
 void AppendFaces(std::wstring& out, const RoundObject& object, xmltext::NumberFormatter& numbers);
 
 }  // namespace objectxml

@@ -237,3 +237,14 @@ TEST_F(CliTest, MessagesAndNumbersAsTheFilesHaveThem) {
 }
 
 }  // namespace
+
+TEST_F(CliTest, ObjChosenByTheExtension) {
+  ASSERT_EQ(0, Run({L"cylinder", L"--points", L"4", L"--plain", L"0,1,1,0,360", L"--plain", L"2,1.5,1,0,360",
+                    L"--texture", Path(L"missing.bmp"), Path(L"c.obj")}))
+      << err_;
+  EXPECT_NE(std::string::npos, out_.find("texture coordinates left out")) << out_;
+  EXPECT_EQ(0u, Bytes(L"c.obj").find("mtllib c.mtl\n"));
+  EXPECT_EQ(0u, Bytes(L"c.mtl").find("newmtl object\n"));
+  EXPECT_EQ(1, Run({L"export", Path(L"absent.ek7mobj"), Path(L"d.obj")}));  // accepted, input missing
+  EXPECT_EQ(2, Run({L"resave", Path(L"absent.ek7mobj"), Path(L"d.obj")}));
+}
