@@ -17,27 +17,18 @@
 #include "mwWinAPI/UpdateService.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "mwWinAPI/Window.h"
+#include "tests/mwWinAPI/PumpMessages.h"
 #include "tests/net/StallingServer.h"
 
 using namespace orbiform;
 using testnet::StallingServer;
 
+using testui::PumpUntil;
+
 namespace {
 
 const wchar_t kClass[] = L"UpdateCheckTest_WNDCLASS";
 const std::string kMarker = mwWinAPI::kReplyMarker;
-
-bool PumpUntil(const std::function<bool()>& done, int milliseconds = 5000) {
-  for (int waited = 0; waited < milliseconds && !done(); waited += 10) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-    if (!done()) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return done();
-}
 
 std::string Http(const std::string& body) {
   return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;

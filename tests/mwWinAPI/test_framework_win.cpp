@@ -19,6 +19,9 @@
 #include "mwWinAPI/Window.h"
 #include "mwWinAPI/Worker.h"
 #include "tests/mwWinAPI/FrameworkTestIds.h"
+#include "tests/mwWinAPI/PumpMessages.h"
+
+using testui::PumpUntil;
 
 namespace {
 
@@ -26,19 +29,6 @@ const wchar_t kClass[] = L"FrameworkTest_WNDCLASS";
 constexpr UINT kThrowMwstd = WM_APP + 1, kThrowOther = WM_APP + 2, kWorkDone = WM_APP + 3, kEcho = WM_APP + 4;
 
 HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
-
-// Pumps messages until `done` or about five seconds have passed.
-bool PumpUntil(const std::function<bool()>& done) {
-  for (int i = 0; i < 500 && !done(); ++i) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-    if (!done()) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return done();
-}
 
 class TestWindow : public mwWinAPI::Window {
  public:
