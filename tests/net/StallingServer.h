@@ -27,10 +27,13 @@ class StallingServer {
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);
     thread_ = std::thread([this] {
+      // Every wait is bounded and checks the stop event: a blocked accept or
+      // recv is not reliably woken by closing its socket from another thread.
+      if (!WaitReadable(listener_)) return;
       const SOCKET client = ::accept(listener_, nullptr, nullptr);
       if (client == INVALID_SOCKET) return;
       char request[4096];
-      ::recv(client, request, sizeof(request), 0);
+      if (WaitReadable(client)) ::recv(client, request, sizeof(request), 0);
       if (!reply_.empty()) ::send(client, reply_.data(), static_cast<int>(reply_.size()), 0);
       ::WaitForSingleObject(stop_, INFINITE);
       ::closesocket(client);
@@ -38,8 +41,8 @@ class StallingServer {
   }
   ~StallingServer() {
     ::SetEvent(stop_);
-    ::closesocket(listener_);
     thread_.join();
+    ::closesocket(listener_);
     ::CloseHandle(stop_);
     ::WSACleanup();
   }
@@ -47,6 +50,18 @@ class StallingServer {
   std::wstring Address() const { return L"http://127.0.0.1:" + std::to_wstring(port_) + L"/stall"; }
 
  private:
+  // True once `s` has something to read; false when the server is stopping.
+  bool WaitReadable(SOCKET s) {
+    while (::WaitForSingleObject(stop_, 0) != WAIT_OBJECT_0) {
+      fd_set set;
+      FD_ZERO(&set);
+      FD_SET(s, &set);
+      timeval tick{0, 20000};
+      if (::select(0, &set, nullptr, nullptr, &tick) != 0) return true;  // readable, or an error to report
+    }
+    return false;
+  }
+
   std::string reply_;
   SOCKET listener_;
   int port_ = 0;

@@ -2,6 +2,8 @@
 # The update service under PHP's built-in server: both channels, a missing
 # release description, and hostile requests.
 set -uo pipefail
+# The service is on 127.0.0.1: no proxy of the machine's may stand between.
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 RUN=${1:-$(mktemp -d)}/service-test
 "$ROOT/scripts/service-fixture" start "$RUN" || exit 1

@@ -1,0 +1,90 @@
+#pragma once
+// The 3D pane (DirectX_WNDCLASS): the view's toolbar above the 3D child
+// window (Render_WNDCLASS), and the program-wide view state behind them: the
+// camera, the view mode, the last selections and the current RenderView.
+// The pane works inside any parent window; the editor's main window is one.
+// Only the user-interface thread uses it.
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "geometry/RoundObject.h"
+#include "mwWinAPI/Window.h"
+#include "views/Camera.h"
+#include "views/RenderView.h"
+
+namespace orbiform::views {
+
+// Class names of the pane and its 3D child window.
+constexpr const wchar_t* kPaneClass = L"DirectX_WNDCLASS";
+constexpr const wchar_t* kRenderClass = L"Render_WNDCLASS";
+
+// Registers both classes for `instance` (button-face background, no icon, no
+// menu). Returns false if either was refused.
+bool RegisterViewClasses(HINSTANCE instance);
+
+class RenderWindow;
+
+class ViewPane : public mwWinAPI::Window {
+ public:
+  ViewPane();
+  ~ViewPane() override;
+
+  // Creates the pane (child, visible, border) with its toolbar and 3D
+  // window. Throws mwstd::runtime_error "Toolbar konnte nicht erstellt
+  // werden" when the toolbar cannot be made, and what Window::Create throws.
+  void CreatePane(HINSTANCE instance, HWND parent, int x, int y, int width, int height);
+
+  // The object the view shows; it is read on every refresh and selection,
+  // never kept. May return null (no object).
+  void SetObjectSource(std::function<const RoundObject*()> source);
+
+  // Discards the current view and makes a new one for the current object:
+  // InitView with `texturePath`, then RefreshView. False when the device
+  // could not be made (the view is then discarded; the caller shows 146).
+  bool NewView(const std::wstring& texturePath);
+  // Discards the view (no object is shown any more).
+  void DiscardView();
+  RenderView* View() const { return view_.get(); }
+
+  // The view operations; without a view or an object they do nothing.
+  // Indices outside the current object select nothing.
+  void RefreshView();
+  void SelectArea(int index);
+  void SelectLayer(int index);
+  bool SetLabelScale(double scale);
+
+  // The main window's selection value: s >= 0 below the face count selects
+  // face s, s <= -6 selects layer -s - 6; then the 3D window is invalidated.
+  void ApplySelection(INT_PTR selection);
+
+  Camera& CameraState() { return camera_; }
+  int ViewMode() const { return viewMode_; }
+  HWND Toolbar() const { return toolbar_; }
+  HWND RenderHandle() const;
+  // Draws one frame now (mouse input renders at once).
+  void Render();
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  LRESULT OnCreate();
+  void OnSize(int width, int height);
+  void OnCommand(int id);
+  LRESULT OnNotify(const NMHDR& header);
+  void RecomputeDisplayFlags();
+
+  std::unique_ptr<RenderWindow> render_;
+  HWND toolbar_ = nullptr;
+  std::unique_ptr<RenderView> view_;
+  std::function<const RoundObject*()> source_;
+  Camera camera_;
+  int viewMode_ = 1129;
+  int lastArea_ = -1;
+  int lastLayer_ = -1;
+};
+
+}  // namespace orbiform::views
