@@ -47,11 +47,12 @@ test-win: win win64
 test: test-native test-win
 	@echo "make test: native and Windows tests passed"
 
-# Until the editor exists: the command-line generator writes a few sample
-# objects, once as the native program and once as the Windows program.
+# The editor under Wine on a sample project (the command-line generator
+# writes the samples): in the X session, or under Xvfb with a screenshot.
 run: native win win64
-	@if bash scripts/can-run-32bit; then exe=$(WIN)/cli/orbiform-cli.exe; else exe=$(WIN64)/cli/orbiform-cli.exe; fi; \
-	bash scripts/run-samples $(NATIVE)/cli/orbiform-cli $$exe $(SAMPLES)
+	@if bash scripts/can-run-32bit; then dir=$(WIN); else dir=$(WIN64); fi; \
+	bash scripts/run-samples $(NATIVE)/cli/orbiform-cli $$dir/cli/orbiform-cli.exe $(SAMPLES) && \
+	bash scripts/run-editor $$dir/editor/Orbiform2.exe $(SAMPLES)/windows/tube.ek7mobj
 
 bench: setup
 	@cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DORBIFORM_SANITIZE=OFF -DORBIFORM_TESTS=OFF -DORBIFORM_BENCHMARKS=ON >/dev/null

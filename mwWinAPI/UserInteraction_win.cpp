@@ -26,7 +26,13 @@ std::wstring RunFileDialog(const FileDialogRequest& request, bool save) {
   ofn.nMaxFile = MAX_PATH;
   ofn.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
   ofn.Flags = request.flags | OFN_EXPLORER | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+  // Browsing must not move the program's current directory: relative paths
+  // given on the command line and by scripts keep meaning what they meant.
+  const DWORD size = ::GetCurrentDirectoryW(0, nullptr);
+  std::wstring current(size, L'\0');
+  current.resize(::GetCurrentDirectoryW(size, &current[0]));
   const BOOL chosen = save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
+  if (!current.empty()) ::SetCurrentDirectoryW(current.c_str());
   return chosen ? std::wstring(path) : std::wstring();
 }
 

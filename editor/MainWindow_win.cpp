@@ -1,0 +1,700 @@
+// The main window: creation with the options, the panes' layout, the private
+// messages, closing, and the menu commands.
+#include "editor/MainWindow.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <clocale>
+#include <vector>
+
+#include "editor/OptionsStore.h"
+#include "editor/PrivateMessages.h"
+#include "editor/res/resource.h"
+#include "files/Export.h"
+#include "files/ObjExport.h"
+#include "files/ProjectFile.h"
+#include "files/RecentFiles.h"
+#include "files/TexturePath.h"
+#include "geometry/ObjectRecipe.h"
+#include "mwWinAPI/Exceptions.h"
+#include "mwWinAPI/NumberFormat.h"
+#include "mwWinAPI/SafeFile.h"
+#include "mwWinAPI/StringTable.h"
+#include "mwWinAPI/UserInteraction.h"
+#include "mwWinAPI/Utf.h"
+
+namespace orbiform {
+
+using mwWinAPI::ParamOf;
+using mwWinAPI::SignedParam;
+using mwWinAPI::Ui;
+
+namespace {
+
+constexpr wchar_t kProjectFilter[] = L"Projekt Dateien (*.ek7mobj)\0*.ek7mobj\0";
+constexpr wchar_t kExportFilter[] = L"Objekt Dateien (*.k7mobj)\0*.k7mobj\0";
+constexpr wchar_t kOpenFilter[] = L"Objekt Dateien (*.ek7mobj)\0*.ek7mobj\0";
+
+// Pane layout: the left column's width and the upper row's height.
+constexpr int kLeftWidth = 450;
+constexpr int kTreeWidth = 150;
+constexpr int kUpperHeight = 350;
+
+std::wstring Text(unsigned id) { return mwWinAPI::StringTable().LoadS(id); }
+
+// The filter's text up to its end (the constants hold embedded zeros).
+template <std::size_t N>
+std::wstring Filter(const wchar_t (&filter)[N]) {
+  return std::wstring(filter, N - 1);
+}
+
+// The extension of the filter's first pattern ("*.ek7mobj" -> "ek7mobj"), so
+// that a typed name gets the extension the Open dialog then shows.
+std::wstring FilterExtension(const std::wstring& filter) {
+  const std::size_t pattern = filter.find(L'\0') + 1;
+  const std::size_t dot = filter.find(L'.', pattern);
+  return dot == std::wstring::npos ? L"" : filter.substr(dot + 1, filter.find(L'\0', dot) - dot - 1);
+}
+
+// The name the platform shows for a file (as the dialogs give it).
+std::wstring FileTitle(const std::wstring& path) {
+  wchar_t title[MAX_PATH] = {};
+  if (::GetFileTitleW(path.c_str(), title, MAX_PATH) == 0) return title;
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::unique_ptr<RoundObject> DefaultNewObject() {
+  auto object = ShapeObject(nullptr, false, kDefaultPointsPerRing, 0);
+  AddPlain(*object, PlainValues{0, 1, 1, 0, 360});
+  AddPlain(*object, PlainValues{2, 1, 1, 0, 360});
+  GenerateRings(*object);
+  FinishObject(*object, 0, {TexCoord{0, 0}, TexCoord{255, 0}, TexCoord{255, 255}, TexCoord{0, 255}});
+  return object;
+}
+
+MainWindow::MainWindow(HWND* activeDialog)
+    : Window(L"MainWindow", true), active_(activeDialog), edit_(activeDialog) {
+  wizard_ = [](HWND, std::unique_ptr<RoundObject>) { return DefaultNewObject(); };
+  view_.SetObjectSource([this]() -> const RoundObject* { return handler_.Current(); });
+}
+
+MainWindow::~MainWindow() { handler_.SetObserver(nullptr); }
+
+bool MainWindow::RegisterClasses(HINSTANCE instance) {
+  using mwWinAPI::RegisterWindowClass;
+  HBRUSH face = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  HBRUSH menu = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1));
+  const HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_ORBIFORM));
+  if (!RegisterWindowClass(instance, kMainClass, icon, face, MAKEINTRESOURCEW(IDR_MAINMENU))) return false;
+  views::RegisterViewClasses(instance);
+  RegisterWindowClass(instance, kTreeClass, nullptr, face, nullptr);
+  RegisterWindowClass(instance, kEditClass, nullptr, face, nullptr);
+  RegisterWindowClass(instance, kTextureClass, nullptr, menu, nullptr);
+  return true;
+}
+
+void MainWindow::CreateMain(HINSTANCE instance, const std::wstring& optionsPath) {
+  optionsPath_ = optionsPath;
+  Create(instance, kMainClass, kProgramTitle, WS_OVERLAPPEDWINDOW, 0, CW_USEDEFAULT, CW_USEDEFAULT,
+         CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(reinterpret_cast<const CREATESTRUCTW*>(lParam)->hInstance);
+    case WM_SIZE:
+      if (arrange_ && wParam != SIZE_MINIMIZED) ArrangePanes();
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) ::InvalidateRect(Handle(), nullptr, TRUE);
+      return 0;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_QUERYENDSESSION:
+      // Logging off must not lose unsaved work without a question.
+      return ConfirmDiscard(IDM_SAVE) ? TRUE : FALSE;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), lParam);
+      return 0;
+    case TWM_UPDATE_STEP:
+      OnUpdateStep();
+      return 0;
+    case TWM_REFRESH:
+      ::SendMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
+      ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+      return 0;
+    case TWM_CHANGED:
+      OnChanged(wParam);
+      return 0;
+    case TWM_SELECT:
+      OnSelect(SignedParam(wParam));
+      return 0;
+    case TWM_RELOAD:
+      OnReload(wParam);
+      return 0;
+    case TWM_SEARCH_UPDATES:
+      if (update_) update_->Start(wParam == 1);
+      return 0;
+    default:
+      return Default(message, wParam, lParam);
+  }
+}
+
+LRESULT MainWindow::OnCreate(HINSTANCE instance) {
+  update_ = std::make_unique<UpdateCheck>(Handle());
+  const DWORD pane = WS_CHILD | WS_VISIBLE | WS_BORDER;
+  edit_.Create(instance, kEditClass, L"", pane, 0, 150, 0, 300, 290, Handle());
+  view_.CreatePane(instance, Handle(), 450, 0, 600, 600);
+  tree_.SetEditPane(edit_.Handle());
+  tree_.Create(instance, kTreeClass, L"", pane, 0, 0, 0, 150, 400, Handle());
+  texture_.Create(instance, kTextureClass, L"", pane | WS_HSCROLL | WS_VSCROLL, 0, 0, 400, 450, 450,
+                  Handle());
+  ArrangePanes();
+
+  bool optionsRead = false;
+  try {
+    if (optionsPath_.empty()) optionsPath_ = OptionsFilePath();
+    optionsRead = LoadOptions(options_, optionsPath_);
+  } catch (const mwstd::exception&) {
+    // Unreadable (a first start has none): the user sets them up.
+  }
+  if (!optionsRead) ::PostMessageW(Handle(), WM_COMMAND, IDM_OPTIONS, 0);
+
+  handler_.SetSteps(options_.undoSteps, options_.redoSteps);
+  historyMenu_.SetMenu(Menu());
+  handler_.SetObserver(&historyMenu_);
+  if (Menu()) historyMenu_.UpdateMenu(handler_.CanUndo(), handler_.CanRedo());
+  savedLocale_ = std::locale();
+  SetGlobalLocale();
+  if (UpdateDue(options_, CurrentDate())) ::PostMessageW(Handle(), TWM_SEARCH_UPDATES, 1, 0);
+
+  objectItems_.SetMenu(Menu());
+  for (int id : {IDM_ADD_POINT, IDM_CLOSE, IDM_SAVE, IDM_SAVE_PROJECT, IDM_EXPORT, IDM_ADD_TEXTURE_LAYER,
+                 IDM_ROTATE_VECTORS, IDM_OBJECT_PROPERTIES, IDM_EXPORT_OBJ})
+    objectItems_.AddPoint(id);
+  objectItems_.Disable();
+  RebuildRecentMenu();
+  return 0;
+}
+
+void MainWindow::OnDestroy() {
+  for (Window* pane : std::initializer_list<Window*>{&edit_, &view_, &tree_, &texture_})
+    if (pane->Handle()) ::DestroyWindow(pane->Handle());
+  update_.reset();
+  view_.DiscardView();
+  handler_.ClearAll();
+  ::PostQuitMessage(0);
+  std::locale::global(savedLocale_);
+}
+
+void MainWindow::ArrangePanes() {
+  RECT client{};
+  ::GetClientRect(Handle(), &client);
+  // A small or minimised window must not give a pane a negative size, and
+  // the 3D window needs a height to divide its width by.
+  const int width = std::max<int>(client.right - kLeftWidth, 1);
+  const int height = std::max<int>(client.bottom, 1);
+  ::MoveWindow(tree_.Handle(), 0, 0, kTreeWidth, kUpperHeight, TRUE);
+  ::MoveWindow(edit_.Handle(), kTreeWidth, 0, kLeftWidth - kTreeWidth, kUpperHeight, TRUE);
+  ::MoveWindow(texture_.Handle(), 0, kUpperHeight, kLeftWidth, std::max(height - kUpperHeight, 0), TRUE);
+  ::MoveWindow(view_.Handle(), kLeftWidth, 0, width, height, TRUE);
+}
+
+bool MainWindow::ConfirmDiscard(UINT saveCommand) {
+  switch (SavePrompt()) {
+    case IDCANCEL:
+      return false;
+    case IDYES:
+      try {
+        OnCommand(saveCommand, 0);
+      } catch (const mwstd::exception& e) {
+        Message(e.what(), MB_ICONWARNING);
+      }
+      return !(handler_.Current() && modified_);
+    default:
+      return true;
+  }
+}
+
+void MainWindow::OnClose() {
+  // A failed or cancelled save keeps the window and the object.
+  if (!ConfirmDiscard(IDM_SAVE)) return;
+  projectPath_.clear();
+  ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
+  ::SendMessageW(tree_.Handle(), TWM_REFRESH, ParamOf(-1), 0);
+  ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+  ::InvalidateRect(Handle(), nullptr, TRUE);
+  ::SetWindowTextW(Handle(), kProgramTitle);
+  if (update_) update_->Cancel();
+  ::DestroyWindow(Handle());
+}
+
+void MainWindow::OnUpdateStep() {
+  if (update_ && update_->OnDownloadMessage()) {
+    SetLastSearch(options_, CurrentDate(), CurrentDate());
+    SaveOptionsFile();
+  }
+}
+
+void MainWindow::OnChanged(WPARAM wParam) {
+  modified_ = true;
+  ::PostMessageW(edit_.Handle(), TWM_CHANGED, 0, 0);
+  if (view_.View() && wParam == 0) view_.RefreshView();
+}
+
+void MainWindow::OnSelect(INT_PTR selection) {
+  if (handler_.Current()) {
+    view_.ApplySelection(selection);
+    ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(selection), 0);
+  } else {
+    ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
+  }
+}
+
+void MainWindow::OnReload(WPARAM selection) {
+  modified_ = true;
+  const RoundObject* object = handler_.Current();
+  if (view_.View() && object) view_.View()->LoadTexture(object->Texture());
+  ::PostMessageW(texture_.Handle(), TWM_SELECT, selection, reinterpret_cast<LPARAM>(&handler_));
+  ::PostMessageW(texture_.Handle(), TWM_RELOAD, 0, 0);
+  if (view_.View()) view_.RefreshView();
+}
+
+void MainWindow::OnCommand(int id, LPARAM lParam) {
+  const bool needsObject = id == IDM_CLOSE || id == IDM_SAVE || id == IDM_SAVE_PROJECT || id == IDM_EXPORT ||
+                           id == IDM_ADD_POINT || id == IDM_ROTATE_VECTORS || id == IDM_ADD_TEXTURE_LAYER ||
+                           id == IDM_OBJECT_PROPERTIES || id == IDM_EXPORT_OBJ;
+  if (needsObject && !handler_.Current()) return;
+  switch (id) {
+    case IDM_NEW:
+      New();
+      break;
+    case IDM_OPEN:
+      Open(reinterpret_cast<const wchar_t*>(lParam));
+      break;
+    case IDM_CLOSE:
+      Close();
+      break;
+    case IDM_SAVE:
+      Save();
+      break;
+    case IDM_SAVE_PROJECT:
+      SaveProject();
+      break;
+    case IDM_EXPORT:
+      ExportK7M();
+      break;
+    case IDM_EXPORT_OBJ:
+      ExportObj();
+      break;
+    case IDM_EXIT:
+      ::SendMessageW(Handle(), WM_CLOSE, 0, 0);
+      break;
+    case IDM_UNDO:
+      Undo(false);
+      break;
+    case IDM_REDO:
+      Undo(true);
+      break;
+    case IDM_OPTIONS:
+      RunOptions();
+      break;
+    case IDM_ADD_POINT:
+      AddPoint();
+      break;
+    case IDM_ROTATE_VECTORS:
+      RotateVectors();
+      break;
+    case IDM_ADD_TEXTURE_LAYER:
+      AddTextureLayer();
+      break;
+    case IDM_OBJECT_PROPERTIES:
+      ObjectProperties();
+      break;
+    case IDM_ARRANGE_AUTOMATICALLY:
+      ToggleArrange();
+      break;
+    case IDM_DETACH:
+      SetPaneStyles(true);
+      break;
+    case IDM_LOCK:
+      SetPaneStyles(false);
+      break;
+    case IDM_HELP:
+      Help();
+      break;
+    case IDM_SEARCH_UPDATES:
+      ::SendMessageW(Handle(), TWM_SEARCH_UPDATES, 0, 0);
+      break;
+    case IDM_ABOUT:
+      if (dialogs_.about) dialogs_.about(Handle());
+      break;
+    case IDM_FEEDBACK:
+      if (dialogs_.feedback) dialogs_.feedback(Handle());
+      break;
+    default:
+      if (id >= IDM_RECENT_FILE_FIRST && id <= IDM_RECENT_FILE_LAST) RecentFile(id - IDM_RECENT_FILE_FIRST);
+      break;
+  }
+}
+
+// --- shared steps ---
+
+void MainWindow::Message(const std::wstring& text, UINT icon) { Ui().ShowMessage(Handle(), text, L"", icon); }
+
+int MainWindow::SavePrompt() {
+  if (!handler_.Current() || !modified_) return IDNO;
+  return Ui().ShowMessage(Handle(), Text(IDS_SAVE_PROMPT), kProgramTitle, MB_YESNOCANCEL | MB_ICONWARNING);
+}
+
+bool MainWindow::EnsureTextures() {
+  RoundObject& object = *handler_.Current();
+  if (object.TexCoordsValid()) return true;
+  handler_.SaveState();
+  return handler_.Current()->ApplyTextures();
+}
+
+void MainWindow::WriteProjectFile(const std::wstring& path) {
+  EnsureTextures();
+  WriteProject(path);
+}
+
+void MainWindow::WriteProject(const std::wstring& path) {
+  mwWinAPI::WriteUtf8FileReplacing(path, ProjectFileText(*handler_.Current(), options_.voxtrakPath, path));
+}
+
+std::wstring MainWindow::FileDialog(bool save, const std::wstring& filter, HWND owner) {
+  mwWinAPI::FileDialogRequest request;
+  request.owner = owner;
+  request.filter = filter;
+  request.defaultExtension = FilterExtension(filter);
+  if (save) return Ui().SaveFileName(request);
+  request.flags = OFN_HIDEREADONLY;
+  return Ui().OpenFileName(request);
+}
+
+void MainWindow::RefreshPanes(INT_PTR textureSelection) {
+  ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(textureSelection),
+                 textureSelection == -1 ? reinterpret_cast<LPARAM>(&handler_) : 0);
+  ::SendMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
+  ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+}
+
+void MainWindow::MakeView() {
+  const RoundObject* object = handler_.Current();
+  if (!object) return;
+  if (!view_.NewView(object->Texture())) Message(Text(IDS_DIRECTX_ERROR), MB_ICONERROR);
+}
+
+void MainWindow::SetTitle(const std::wstring& fileTitle) {
+  const std::wstring title =
+      fileTitle.empty() ? std::wstring(kProgramTitle) : std::wstring(kProgramTitle) + L" - " + fileTitle;
+  ::SetWindowTextW(Handle(), title.c_str());
+}
+
+void MainWindow::RebuildRecentMenu() {
+  HMENU menu = Menu();
+  if (!menu) return;
+  HMENU file = ::GetSubMenu(menu, 0);
+  for (int id = IDM_RECENT_FILE_FIRST; id <= IDM_RECENT_FILE_LAST; ++id) ::DeleteMenu(file, id, MF_BYCOMMAND);
+  // The list goes between the File menu's two separators.
+  int first = 0;
+  const int items = ::GetMenuItemCount(file);
+  while (first < items && !(::GetMenuState(file, first, MF_BYPOSITION) & MF_SEPARATOR)) ++first;
+  const int count = std::min<int>(static_cast<int>(options_.recentFiles.size()), kMaxRecentFiles);
+  for (int i = 0; i < count; ++i) {
+    const std::wstring text = RecentFileDisplayText(options_.recentFiles[static_cast<std::size_t>(i)]);
+    ::InsertMenuW(file, first + 1 + i, MF_BYPOSITION | MF_STRING, IDM_RECENT_FILE_FIRST + i, text.c_str());
+  }
+  ::DrawMenuBar(Handle());
+}
+
+void MainWindow::SaveOptionsFile() {
+  try {
+    SaveOptions(options_, optionsPath_);
+  } catch (const mwstd::exception&) {
+    // The options are a convenience: the session goes on without them.
+  }
+}
+
+void MainWindow::SetGlobalLocale() { std::locale::global(mwWinAPI::NumberLocale(options_.numberFormat)); }
+
+// --- commands ---
+
+void MainWindow::New() {
+  ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
+  handler_.SaveState();
+  std::unique_ptr<RoundObject> backup;
+  const bool hadObject = handler_.Current() != nullptr;
+  if (hadObject) backup = handler_.Current()->Clone();
+  std::unique_ptr<RoundObject> result = wizard_(Handle(), std::move(handler_.CurrentSlot()));
+  if (result) {
+    handler_.SetCurrent(std::move(result));
+  } else {
+    handler_.SetCurrent(std::move(backup));
+  }
+  if (!hadObject && handler_.Current())
+    SetNewObjectProperties(*handler_.Current(), options_.defaultAuthor, options_.defaultInfo);
+  modified_ = true;
+  objectItems_.Enable();
+  if (!handler_.Current()) {
+    objectItems_.Disable();
+    ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
+    ::SendMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
+    ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+    return;
+  }
+  if (handler_.Current()->TexCoordsValid()) {
+    handler_.ResetHistory();
+    ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-1), reinterpret_cast<LPARAM>(&handler_));
+    ::PostMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
+    MakeView();
+  }
+}
+
+void MainWindow::Open(const wchar_t* givenPath) {
+  // The path may point into the recent-files list, which this command
+  // changes: work on a copy.
+  std::wstring path = givenPath ? givenPath : L"";
+  const int answer = SavePrompt();
+  if (answer == IDCANCEL) return;
+  if (answer == IDYES) {
+    SaveProject();
+    // A cancelled or failed save would lose the object: stop as Close does.
+    if (handler_.Current() && modified_) return;
+  }
+  std::wstring title;
+  if (!path.empty()) {
+    title = FileTitle(path);
+  } else {
+    path = FileDialog(false, Filter(kOpenFilter), Handle());
+    if (path.empty()) return;
+    title = FileTitle(path);
+  }
+  try {
+    ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
+    const std::string bytes = mwWinAPI::ReadFileBytes(path);
+    handler_.ClearAll();
+    view_.DiscardView();
+    if (!ParseProject(bytes, handler_.CurrentSlot())) {
+      ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), reinterpret_cast<LPARAM>(&handler_));
+      ::SendMessageW(tree_.Handle(), TWM_REFRESH, ParamOf(-1), 0);
+      ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+      handler_.ClearAll();
+      // No object is left: a later Save must not overwrite the last project.
+      projectPath_.clear();
+      SetTitle(L"");
+      objectItems_.Disable();
+      Ui().ShowMessage(Handle(), path + Text(IDS_NOT_A_PROJECT), L"", MB_ICONERROR);
+    } else {
+      AddRecentFile(options_, path, -1);
+      RebuildRecentMenu();
+      SaveOptionsFile();
+      objectItems_.Enable();
+      handler_.ResetHistory();
+      RoundObject& object = *handler_.Current();
+      object.SetTexture(ResolveTexturePath(object.Texture(), path, options_.voxtrakPath));
+      SetTitle(title);
+      projectPath_ = path;
+      RefreshPanes(-1);
+      MakeView();
+    }
+  } catch (const mwstd::exception& e) {
+    view_.DiscardView();
+    if (!handler_.Current()) {
+      projectPath_.clear();
+      SetTitle(L"");
+      objectItems_.Disable();
+    }
+    Ui().ShowMessage(Handle(), e.what(), L"", MB_ICONERROR);
+  } catch (const std::exception& e) {
+    view_.DiscardView();
+    handler_.ClearAll();
+    projectPath_.clear();
+    SetTitle(L"");
+    objectItems_.Disable();
+    Ui().ShowMessage(Handle(), path + L": " + mwWinAPI::FromUtf8(e.what()), L"", MB_ICONERROR);
+  }
+  ::InvalidateRect(Handle(), nullptr, TRUE);
+  modified_ = false;
+}
+
+void MainWindow::Close() {
+  if (!ConfirmDiscard(IDM_SAVE)) return;
+  handler_.ClearAll();
+  view_.DiscardView();
+  projectPath_.clear();
+  ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
+  ::SendMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
+  ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+  ::InvalidateRect(Handle(), nullptr, TRUE);
+  SetTitle(L"");
+  objectItems_.Disable();
+}
+
+void MainWindow::Save() {
+  if (projectPath_.empty()) {
+    SaveProject();
+    return;
+  }
+  try {
+    WriteProjectFile(projectPath_);
+    modified_ = false;
+  } catch (const mwstd::exception& e) {
+    Message(e.what(), MB_ICONWARNING);
+  }
+}
+
+void MainWindow::SaveProject() {
+  EnsureTextures();
+  const std::wstring path = FileDialog(true, Filter(kProjectFilter), Handle());
+  if (path.empty()) return;
+  try {
+    WriteProject(path);
+  } catch (const mwstd::exception& e) {
+    Message(e.what(), MB_ICONWARNING);
+    return;
+  }
+  SetTitle(FileTitle(path));
+  modified_ = false;
+  projectPath_ = path;
+  AddRecentFile(options_, path, -1);
+  RebuildRecentMenu();
+  SaveOptionsFile();
+}
+
+void MainWindow::ExportK7M() {
+  // Stale coordinates would be written without a word: refuse instead.
+  if (!EnsureTextures()) {
+    Message(Text(IDS_LAYER_NOT_APPLIED), MB_ICONWARNING);
+    return;
+  }
+  const std::wstring path = FileDialog(true, Filter(kExportFilter), Handle());
+  if (path.empty()) return;
+  try {
+    mwWinAPI::WriteUtf8FileReplacing(path, ExportFileText(*handler_.Current(), path, options_.voxtrakPath));
+  } catch (const mwstd::exception& e) {
+    Message(e.what(), MB_ICONWARNING);
+  }
+}
+
+void MainWindow::ExportObj() {
+  if (!EnsureTextures()) {
+    Message(Text(IDS_LAYER_NOT_APPLIED), MB_ICONWARNING);
+    return;
+  }
+  const std::wstring path = FileDialog(true, std::wstring(L"Wavefront OBJ (*.obj)\0*.obj\0", 28), Handle());
+  if (path.empty()) return;
+  try {
+    const std::wstring note = WriteObjFiles(*handler_.Current(), path);
+    if (!note.empty()) Message(note, MB_ICONINFORMATION);
+  } catch (const mwstd::exception& e) {
+    Message(e.what(), MB_ICONWARNING);
+  }
+}
+
+void MainWindow::Undo(bool redo) {
+  if (redo) {
+    handler_.Redo();
+  } else {
+    handler_.Undo();
+  }
+  ::PostMessageW(Handle(), TWM_RELOAD, 0, 0);
+  ::SendMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
+}
+
+void MainWindow::RunOptions() {
+  if (dialogs_.options) dialogs_.options(Handle(), options_);
+  SetGlobalLocale();
+  handler_.SetSteps(options_.undoSteps, options_.redoSteps);
+}
+
+void MainWindow::AddPoint() {
+  handler_.SaveState();
+  RoundObject& object = *handler_.Current();
+  const unsigned n = object.PointsPerRing();
+  object.SetPointsPerRing(n + 1);
+  for (std::size_t ring = 0; ring < object.AreaCount(); ++ring) {
+    Area& area = object.GetArea(static_cast<int>(ring));
+    area.GetPoint(n) = Point{0, area.Height(), 0, 0, 0, 0};
+  }
+  object.ApplyTextures();
+  modified_ = true;
+  RefreshPanes(-1);
+  view_.RefreshView();
+}
+
+void MainWindow::RotateVectors() {
+  handler_.SaveState();
+  handler_.Current()->RotateVectors();
+  modified_ = true;
+  view_.RefreshView();
+}
+
+void MainWindow::AddTextureLayer() {
+  handler_.SaveState();
+  handler_.Current()->AddTextureLevel();
+  modified_ = true;
+  ::SendMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
+}
+
+void MainWindow::ObjectProperties() {
+  handler_.SaveState();
+  if (dialogs_.properties) dialogs_.properties(Handle(), *handler_.Current());
+  ::PostMessageW(Handle(), TWM_REFRESH, 0, 0);
+  modified_ = true;
+  view_.RefreshView();
+}
+
+void MainWindow::ToggleArrange() {
+  HMENU menu = Menu();
+  if (arrange_) {
+    arrange_ = false;
+  } else {
+    ArrangePanes();
+    arrange_ = true;
+  }
+  if (menu) ::CheckMenuItem(menu, IDM_ARRANGE_AUTOMATICALLY, arrange_ ? MF_CHECKED : MF_UNCHECKED);
+}
+
+void MainWindow::SetPaneStyles(bool detached) {
+  if (detached) {
+    arrange_ = false;
+    if (Menu()) ::CheckMenuItem(Menu(), IDM_ARRANGE_AUTOMATICALLY, MF_UNCHECKED);
+  }
+  const LONG_PTR style =
+      detached ? (WS_VISIBLE | WS_CAPTION | WS_THICKFRAME) : (WS_CHILD | WS_VISIBLE | WS_BORDER);
+  for (HWND pane : {edit_.Handle(), view_.Handle(), texture_.Handle(), tree_.Handle()}) {
+    ::SetWindowLongPtrW(pane, GWL_STYLE, style);
+    ::SetWindowPos(pane, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  }
+}
+
+void MainWindow::Help() {
+  std::wstring path;
+  try {
+    path = mwWinAPI::FilePathExec(kHelpFile);
+  } catch (const mwstd::exception&) {
+  }
+  if (path.empty() || !Ui().OpenWithShell(Handle(), path, L"", SW_SHOWNORMAL))
+    Message(Text(IDS_HELP_NOT_OPENED), MB_ICONWARNING);
+}
+
+void MainWindow::RecentFile(int index) {
+  if (index < 0 || index >= static_cast<int>(options_.recentFiles.size())) return;
+  const std::wstring path = options_.recentFiles[static_cast<std::size_t>(index)];
+  if (path.empty()) return;
+  ::SendMessageW(Handle(), WM_COMMAND, IDM_OPEN, reinterpret_cast<LPARAM>(path.c_str()));
+}
+
+}  // namespace orbiform

@@ -1,0 +1,77 @@
+#pragma once
+// Three of the main window's four panes: the edit pane that hosts the point
+// and texture layer dialogs, the tree pane and the texture window. They talk
+// to the rest only through the private messages; what they show is filled in
+// by the tree, the dialogs and the texture view as those are added, without
+// touching the main window.
+#include <windows.h>
+
+#include "mwWinAPI/Window.h"
+
+namespace orbiform {
+
+// Class names the main window creates its panes with.
+constexpr const wchar_t* kMainClass = L"OrbiformMain_WNDCLASS";
+constexpr const wchar_t* kTreeClass = L"TreeView_WNDCLASS";
+constexpr const wchar_t* kEditClass = L"Sonstiges_WNDCLASS";
+constexpr const wchar_t* kTextureClass = L"Texture_WNDCLASS";
+
+// The edit pane: shows one of its two modeless dialogs at a time and keeps
+// the message loop's active dialog pointing at the one shown.
+class EditPane : public mwWinAPI::Window {
+ public:
+  // `activeDialog` is the message loop's; it outlives the pane.
+  explicit EditPane(HWND* activeDialog);
+  // The dialogs the pane routes to (either may be null while it does not
+  // exist); the point dialog becomes the active one and both are hidden.
+  void SetDialogs(HWND pointDialog, HWND layerDialog);
+  HWND PointDialog() const { return point_; }
+  HWND LayerDialog() const { return layer_; }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void Show(HWND dialog);
+  void OnClose();
+
+  HWND* active_;
+  HWND point_ = nullptr;
+  HWND layer_ = nullptr;
+};
+
+// The tree pane: a tree control over its whole client area. The edit pane
+// receives its selections.
+class TreePane : public mwWinAPI::Window {
+ public:
+  TreePane();
+  void SetEditPane(HWND editPane) { editPane_ = editPane; }
+  HWND Tree() const { return tree_; }
+  HWND EditPaneHandle() const { return editPane_; }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void OnCreate(const CREATESTRUCTW& create);
+  void OnSize(int width, int height);
+
+  HWND tree_ = nullptr;
+  HWND editPane_ = nullptr;
+};
+
+// The texture window; it reports to its parent, the main window.
+class TextureWindow : public mwWinAPI::Window {
+ public:
+  TextureWindow();
+  // The last selection value it was sent (-2 none).
+  INT_PTR Selection() const { return selection_; }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  INT_PTR selection_ = -2;
+};
+
+}  // namespace orbiform
