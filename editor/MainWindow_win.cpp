@@ -155,6 +155,7 @@ LRESULT MainWindow::OnCreate(HINSTANCE instance) {
   edit_.Create(instance, kEditClass, L"", pane, 0, 150, 0, 300, 290, Handle());
   view_.CreatePane(instance, Handle(), 450, 0, 600, 600);
   tree_.SetEditPane(edit_.Handle());
+  tree_.SetHandler(&handler_);
   tree_.Create(instance, kTreeClass, L"", pane, 0, 0, 0, 150, 400, Handle());
   texture_.Create(instance, kTextureClass, L"", pane | WS_HSCROLL | WS_VSCROLL, 0, 0, 400, 450, 450,
                   Handle());

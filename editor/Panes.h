@@ -6,6 +6,10 @@
 // touching the main window.
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include "editor/TreeContent.h"
+#include "geometry/RoundObjectHandler.h"
 #include "mwWinAPI/Window.h"
 
 namespace orbiform {
@@ -40,14 +44,27 @@ class EditPane : public mwWinAPI::Window {
   HWND layer_ = nullptr;
 };
 
-// The tree pane: a tree control over its whole client area. The edit pane
-// receives its selections.
+// The tree pane: the object's plains, points, texture layers and faces in a
+// tree control over the whole client area (content from TreeContent). A
+// selection goes to the edit pane; texture layers are moved (left button) or
+// copied (right button) by dragging. The tree is rebuilt on the UI thread
+// with drawing off, and the points of a plain and the faces are inserted
+// when their parent is first opened.
 class TreePane : public mwWinAPI::Window {
  public:
   TreePane();
+  ~TreePane() override;
   void SetEditPane(HWND editPane) { editPane_ = editPane; }
+  void SetHandler(RoundObjectHandler* handler) { handler_ = handler; }
   HWND Tree() const { return tree_; }
-  HWND EditPaneHandle() const { return editPane_; }
+  bool Filled() const { return filled_; }
+  // True once after a drop: the texture layer dialog then skips applying its
+  // fields.
+  bool TakeJustDropped() {
+    const bool dropped = justDropped_;
+    justDropped_ = false;
+    return dropped;
+  }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -55,9 +72,28 @@ class TreePane : public mwWinAPI::Window {
  private:
   void OnCreate(const CREATESTRUCTW& create);
   void OnSize(int width, int height);
+  void OnDestroy();
+  void OnRefresh(WPARAM wParam);
+  LRESULT OnNotify(NMHDR& header);
+  void OnSelectionChanged(LPARAM value);
+  void OnExpanding(HTREEITEM item, LPARAM value);
+  void OnBeginDrag(HTREEITEM item, POINT at, bool rightButton);
+  void OnDragMove(POINT at);
+  void OnDrop();
+  HTREEITEM Insert(HTREEITEM parent, const TreeItem& item);
+  void Clear();
 
   HWND tree_ = nullptr;
   HWND editPane_ = nullptr;
+  HIMAGELIST images_ = nullptr;
+  RoundObjectHandler* handler_ = nullptr;
+  bool filled_ = false;
+  bool rebuilding_ = false;
+  bool dragging_ = false;
+  bool rightButton_ = false;
+  bool justDropped_ = false;
+  HTREEITEM dragged_ = nullptr;
+  HTREEITEM target_ = nullptr;
 };
 
 // The texture window; it reports to its parent, the main window.

@@ -3,6 +3,9 @@
 #include "editor/Panes.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
+
+#include <vector>
 
 #include "editor/PrivateMessages.h"
 #include "editor/res/resource.h"
@@ -10,6 +13,7 @@
 namespace orbiform {
 
 using mwWinAPI::ParamOf;
+using mwWinAPI::SignedParam;
 
 EditPane::EditPane(HWND* activeDialog) : Window(L"Edit Window"), active_(activeDialog) {}
 
@@ -84,16 +88,203 @@ LRESULT EditPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 TreePane::TreePane() : Window(L"TreeViewWindow") {}
 
+TreePane::~TreePane() {
+  if (images_) ::ImageList_Destroy(images_);
+}
+
 void TreePane::OnCreate(const CREATESTRUCTW& create) {
-  tree_ = ::CreateWindowExW(
-      0, WC_TREEVIEWW, L"",
-      WS_CHILD | WS_VISIBLE | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS, 0, 0,
-      create.cx, create.cy, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TREE)),
-      create.hInstance, nullptr);
+  // Buttons and lines at the root, so that the lazily filled plains can be
+  // opened with the mouse as in any tree.
+  tree_ = ::CreateWindowExW(0, WC_TREEVIEWW, L"Tree View",
+                            WS_CHILD | WS_VISIBLE | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
+                                TVS_SHOWSELALWAYS,
+                            0, 0, create.cx, create.cy, Handle(),
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TREE)), create.hInstance, nullptr);
+  images_ = ::ImageList_Create(12, 12, ILC_COLOR24 | ILC_MASK, 3, 0);
+  for (int id : {IDB_TREE_POINT, IDB_TREE_TEXTURE, IDB_TREE_PLAIN}) {
+    HBITMAP picture = static_cast<HBITMAP>(
+        ::LoadImageW(create.hInstance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    ::ImageList_AddMasked(images_, picture, RGB(255, 0, 255));
+    if (picture) ::DeleteObject(picture);
+  }
+  if (tree_) TreeView_SetImageList(tree_, images_, TVSIL_NORMAL);
 }
 
 void TreePane::OnSize(int width, int height) {
   if (tree_) ::MoveWindow(tree_, 0, 0, width, height, TRUE);
+}
+
+void TreePane::OnDestroy() {
+  filled_ = false;
+  if (tree_) TreeView_SetImageList(tree_, nullptr, TVSIL_NORMAL);
+  if (images_) ::ImageList_Destroy(images_);
+  images_ = nullptr;
+  if (editPane_) ::SendMessageW(editPane_, TWM_SELECT_NONE, 0, 0);
+}
+
+HTREEITEM TreePane::Insert(HTREEITEM parent, const TreeItem& item) {
+  TVINSERTSTRUCTW insert{};
+  insert.hParent = parent;
+  insert.hInsertAfter = TVI_LAST;
+  insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
+  insert.item.pszText = const_cast<wchar_t*>(item.text.c_str());
+  insert.item.lParam = TreeValue(item.kind, item.index);
+  insert.item.iImage = insert.item.iSelectedImage = item.image;
+  insert.item.cChildren = item.hasChildren ? 1 : 0;
+  return TreeView_InsertItem(tree_, &insert);
+}
+
+void TreePane::Clear() {
+  rebuilding_ = true;
+  TreeView_DeleteAllItems(tree_);
+  rebuilding_ = false;
+}
+
+void TreePane::OnRefresh(WPARAM wParam) {
+  const RoundObject* object = handler_ ? handler_->Current() : nullptr;
+  if (!object || SignedParam(wParam) == -1) {
+    if (editPane_) ::SendMessageW(editPane_, TWM_SELECT_NONE, 0, 0);
+    filled_ = false;
+    Clear();
+    return;
+  }
+  filled_ = true;
+  // One build at a time, on this thread, with drawing off: the control
+  // never sees two builders or an object that is gone.
+  ::SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
+  Clear();
+  rebuilding_ = true;
+  HTREEITEM parents[3] = {TVI_ROOT, nullptr, nullptr};
+  std::vector<HTREEITEM> roots;
+  for (const TreeItem& item : TopItems(*object)) {
+    HTREEITEM inserted = Insert(parents[item.level - 1], item);
+    if (item.level < 3) parents[item.level] = inserted;
+    if (item.level == 1) roots.push_back(inserted);
+  }
+  for (HTREEITEM root : roots) TreeView_Expand(tree_, root, TVE_EXPAND);
+  rebuilding_ = false;
+  ::SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(tree_, nullptr, TRUE);
+}
+
+void TreePane::OnExpanding(HTREEITEM item, LPARAM value) {
+  const RoundObject* object = handler_ ? handler_->Current() : nullptr;
+  if (!object || TreeView_GetChild(tree_, item)) return;
+  const bool wasRebuilding = rebuilding_;
+  rebuilding_ = true;
+  for (const TreeItem& child : ChildItems(*object, TreeValueKind(value), TreeValueIndex(value)))
+    Insert(item, child);
+  rebuilding_ = wasRebuilding;
+}
+
+void TreePane::OnSelectionChanged(LPARAM value) {
+  if (!editPane_) return;
+  const TreeSelection selection = filled_ && handler_ ? SelectionOf(handler_->Current(), value) : TreeSelection{};
+  switch (selection.kind) {
+    case TreeSelection::kLayerSettings:
+      ::SendMessageW(editPane_, TWM_SELECT, ParamOf(-1), 0);
+      break;
+    case TreeSelection::kPlain:
+      ::SendMessageW(editPane_, TWM_SELECT_PLAIN, selection.first, 0);
+      break;
+    case TreeSelection::kPoint:
+      ::SendMessageW(editPane_, TWM_SELECT_POINT, selection.first, selection.second);
+      break;
+    case TreeSelection::kLayer:
+      ::SendMessageW(editPane_, TWM_SELECT_LAYER, selection.first, 0);
+      break;
+    case TreeSelection::kFace:
+      ::SendMessageW(editPane_, TWM_SELECT, selection.first, 0);
+      break;
+    default:
+      ::SendMessageW(editPane_, TWM_SELECT_NONE, 0, 0);
+      break;
+  }
+}
+
+void TreePane::OnBeginDrag(HTREEITEM item, POINT at, bool rightButton) {
+  TVITEMW data{};
+  data.mask = TVIF_PARAM;
+  data.hItem = item;
+  if (!TreeView_GetItem(tree_, &data) || TreeValueKind(data.lParam) != TreeKind::kLayer) return;
+  dragged_ = item;
+  target_ = nullptr;
+  rightButton_ = rightButton;
+  HIMAGELIST image = TreeView_CreateDragImage(tree_, item);
+  if (image) {
+    ::ImageList_BeginDrag(image, 0, 0, 0);
+    ::ImageList_Destroy(image);  // BeginDrag keeps its own copy
+    ::ImageList_DragEnter(tree_, at.x, at.y);
+  }
+  ::ShowCursor(FALSE);
+  ::SetCapture(Handle());
+  dragging_ = true;
+}
+
+void TreePane::OnDragMove(POINT at) {
+  ::ImageList_DragMove(at.x, at.y);
+  TVHITTESTINFO hit{};
+  hit.pt = at;
+  HTREEITEM item = TreeView_HitTest(tree_, &hit);
+  if (!item) return;
+  TVITEMW data{};
+  data.mask = TVIF_PARAM;
+  data.hItem = item;
+  if (!TreeView_GetItem(tree_, &data)) return;
+  const TreeKind kind = TreeValueKind(data.lParam);
+  if (kind != TreeKind::kLayer && kind != TreeKind::kLayersRoot) return;
+  ::ImageList_DragShowNolock(FALSE);
+  TreeView_SelectItem(tree_, item);
+  ::ImageList_DragShowNolock(TRUE);
+  target_ = item;
+}
+
+void TreePane::OnDrop() {
+  ::ImageList_EndDrag();
+  ::ImageList_DragLeave(tree_);
+  ::ReleaseCapture();
+  ::ShowCursor(TRUE);
+  dragging_ = false;
+  justDropped_ = true;
+  RoundObject* object = handler_ ? handler_->Current() : nullptr;
+  if (!object || !target_ || !dragged_) return;
+  TVITEMW source{}, target{};
+  source.mask = target.mask = TVIF_PARAM;
+  source.hItem = dragged_;
+  target.hItem = target_;
+  if (!TreeView_GetItem(tree_, &source) || !TreeView_GetItem(tree_, &target)) return;
+  const std::size_t from = TreeValueIndex(source.lParam);
+  const std::size_t to = TreeValueKind(target.lParam) == TreeKind::kLayer ? TreeValueIndex(target.lParam) : 0;
+  if (from >= object->TextureLevelCount() || to >= object->TextureLevelCount()) return;
+  handler_->SaveState();
+  handler_->Current()->MoveTextureLevel(from, to, !rightButton_);
+  // The order of the layers decides the coordinates: the object changed.
+  ::PostMessageW(::GetParent(Handle()), TWM_CHANGED, 1, 0);
+  ::PostMessageW(Handle(), TWM_REFRESH, 0, 0);
+  ::InvalidateRect(tree_, nullptr, TRUE);
+}
+
+LRESULT TreePane::OnNotify(NMHDR& header) {
+  if (header.hwndFrom != tree_) return 0;
+  auto& view = reinterpret_cast<NMTREEVIEWW&>(header);
+  switch (header.code) {
+    case TVN_SELCHANGEDW:
+      if (!rebuilding_ && !dragging_ && handler_ && handler_->Current()) OnSelectionChanged(view.itemNew.lParam);
+      return 0;
+    case TVN_ITEMEXPANDINGW:
+      if (view.action & TVE_EXPAND) OnExpanding(view.itemNew.hItem, view.itemNew.lParam);
+      return 0;
+    case TVN_KEYDOWN:
+      if (reinterpret_cast<NMTVKEYDOWN&>(header).wVKey == VK_DELETE && editPane_)
+        ::SendMessageW(editPane_, TWM_DELETE_KEY, 0, 0);
+      return 0;
+    case TVN_BEGINDRAGW:
+    case TVN_BEGINRDRAGW:
+      OnBeginDrag(view.itemNew.hItem, view.ptDrag, header.code == TVN_BEGINRDRAGW);
+      return 0;
+    default:
+      return 0;
+  }
 }
 
 LRESULT TreePane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -103,6 +294,24 @@ LRESULT TreePane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SIZE:
       OnSize(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && tree_) ::InvalidateRect(tree_, nullptr, TRUE);
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    case TWM_REFRESH:
+      OnRefresh(wParam);
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+    case WM_MOUSEMOVE:
+      if (dragging_) OnDragMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      if (dragging_) OnDrop();
       return 0;
     default:
       return Default(message, wParam, lParam);

@@ -64,9 +64,9 @@
 
 // --- tree pane: control and item images ---
 #define IDC_TREE 1044
-#define IDB_TREE_FOLDER 147
-#define IDB_TREE_PLAIN 148
-#define IDB_TREE_ITEM 149
+#define IDB_TREE_POINT 147    // image 0
+#define IDB_TREE_TEXTURE 148  // image 1
+#define IDB_TREE_PLAIN 149    // image 2
 
 // --- dialogs ---
 #define IDD_WIZARD_PLAINS 104
