@@ -16,14 +16,14 @@ constexpr float kInitialDistance = 10.0f;
 constexpr float kInitialLabelScale = 0.15f;
 constexpr int kInitialDisplayFlags = 4;
 
-// Display flag bits (toolbar toggles IDC_VIEW_NUMBERS + n set bit n).
+// Display flag bits (toolbar toggles IDM_VIEW_SHOW_NUMBERS + n set bit n).
 enum DisplayFlag : int { kShowNumbers = 1, kShowOutline = 2, kShowFaces = 4, kShowSelection = 8 };
 
 // The view mode is the command id of the pressed mode button.
 enum ViewMode : int {
-  kModeRotate = IDC_VIEW_ROTATE,
-  kModeScroll = IDC_VIEW_SCROLL,
-  kModeZoom = IDC_VIEW_ZOOM
+  kModeRotate = IDM_VIEW_ROTATE,
+  kModeScroll = IDM_VIEW_SCROLL,
+  kModeZoom = IDM_VIEW_ZOOM
 };
 
 struct Camera {

@@ -1,11 +1,15 @@
-// orbiform-view: shows a project file's object in a Direct3D window, for
-// looking at the scene before the editor's 3D pane exists.
+// orbiform-view: shows a project file's object in the editor's 3D pane (with
+// its toolbar and mouse input) inside a plain window, for trying the view
+// before the editor's main window exists.
 //   orbiform-view FILE.ek7mobj [--flags N] [--rotate X,Y,Z] [--eye X,Y]
-//                 [--distance D] [--scale S] [--layer L] [--seconds S]
-// Flags: 1 numbers, 2 outline, 4 faces, 8 the layer given by --layer. The
-// window closes after --seconds (default: when the user closes it).
+//                 [--distance D] [--scale S] [--face F] [--layer L]
+//                 [--size W,H] [--seconds S]
+// Flags set the toolbar's toggles: 1 numbers, 2 outline, 4 faces, 8 the
+// selected face (--face) or layer (--layer). The window closes after
+// --seconds (default: when the user closes it).
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -19,30 +23,24 @@
 
 #include "files/ProjectFile.h"
 #include "files/TexturePath.h"
-#include "views/RenderView.h"
-#include "views/ViewGeometry.h"
+#include "views/ViewIds.h"
+#include "views/ViewPane.h"
 
 using namespace orbiform;
 using namespace orbiform::views;
 
 namespace {
 
-RenderView* g_view = nullptr;
-Camera g_camera;
+ViewPane* g_pane = nullptr;
 
-LRESULT CALLBACK ShowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      ::BeginPaint(window, &paint);
-      if (g_view) g_view->RenderScene(g_camera);
-      ::EndPaint(window, &paint);
-      return 0;
-    }
     case WM_SIZE:
-      ::InvalidateRect(window, nullptr, FALSE);
+      if (g_pane && g_pane->Handle()) ::MoveWindow(g_pane->Handle(), 0, 0, LOWORD(l), HIWORD(l), TRUE);
       return 0;
     case WM_TIMER:
+      ::DestroyWindow(window);
+      return 0;
     case WM_DESTROY:
       ::PostQuitMessage(0);
       return 0;
@@ -62,6 +60,21 @@ std::vector<float> Numbers(const wchar_t* text) {
   return values;
 }
 
+std::unique_ptr<RoundObject> ReadProject(const std::wstring& project) {
+  std::ifstream in(std::filesystem::path(project), std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::unique_ptr<RoundObject> object;
+  try {
+    if (!in || !ParseProject(bytes, object)) object.reset();
+  } catch (const std::exception&) {
+    object.reset();
+  }
+  if (!object) return nullptr;
+  object->SetTexture(ResolveTexturePath(object->Texture(), project, L""));
+  if (!object->TexCoordsValid()) object->ApplyTextures();
+  return object;
+}
+
 }  // namespace
 
 int main() {
@@ -71,80 +84,87 @@ int main() {
   if (!argv || argc < 2) {
     std::fputs(
         "usage: orbiform-view FILE.ek7mobj [--flags N] [--rotate X,Y,Z] [--eye X,Y] [--distance D] "
-        "[--scale S] [--layer L] [--seconds S]\n",
+        "[--scale S] [--face F] [--layer L] [--size W,H] [--seconds S]\n",
         stderr);
     return 2;
   }
   const std::wstring project = argv.get()[1];
-  int flags = kShowFaces, layer = -1;
-  double scale = kInitialLabelScale;
+  const std::unique_ptr<RoundObject> object = ReadProject(project);
+  if (!object) {
+    std::fputs("orbiform-view: the project cannot be read\n", stderr);
+    return 1;
+  }
+
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = HostProc;
+  wc.hInstance = instance;
+  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = L"OrbiformView";
+  ::RegisterClassW(&wc);
+  int width = 640, height = 560;
+  for (int i = 2; i + 1 < argc; i += 2) {
+    const std::vector<float> v = Numbers(argv.get()[i + 1]);
+    if (std::wstring(argv.get()[i]) == L"--size" && v.size() == 2) {
+      width = static_cast<int>(v[0]);
+      height = static_cast<int>(v[1]);
+    }
+  }
+  HWND window = ::CreateWindowExW(0, wc.lpszClassName, project.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, width,
+                                  height, nullptr, nullptr, instance, nullptr);
+  if (!window) return 1;
+  RECT client{};
+  ::GetClientRect(window, &client);
+
+  ViewPane pane;
+  try {
+    pane.CreatePane(instance, window, 0, 0, client.right, client.bottom);
+  } catch (const mwstd::exception& e) {
+    std::fprintf(stderr, "orbiform-view: %ls\n", e.what().c_str());
+    return 1;
+  }
+  g_pane = &pane;
+  pane.SetObjectSource([&object] { return object.get(); });
+  if (!pane.NewView(object->Texture())) {
+    std::fputs("orbiform-view: no Direct3D 9 device\n", stderr);
+    return 1;
+  }
+
   unsigned seconds = 0;
   for (int i = 2; i + 1 < argc; i += 2) {
     const std::wstring option = argv.get()[i];
     const std::vector<float> v = Numbers(argv.get()[i + 1]);
     if (v.empty()) continue;
-    if (option == L"--flags") flags = static_cast<int>(v[0]);
-    if (option == L"--layer") layer = static_cast<int>(v[0]);
-    if (option == L"--scale") scale = v[0];
+    Camera& camera = pane.CameraState();
+    if (option == L"--flags") {
+      const int flags = static_cast<int>(v[0]);
+      for (int bit = 0; bit < 4; ++bit)
+        ::SendMessageW(pane.Toolbar(), TB_CHECKBUTTON, IDM_VIEW_SHOW_NUMBERS + bit, (flags >> bit) & 1);
+      ::SendMessageW(pane.Handle(), WM_COMMAND, IDM_VIEW_SHOW_NUMBERS, 0);
+    }
+    if (option == L"--face") pane.ApplySelection(static_cast<INT_PTR>(v[0]));
+    if (option == L"--layer") pane.ApplySelection(-6 - static_cast<INT_PTR>(v[0]));
+    if (option == L"--scale") pane.SetLabelScale(v[0]);
     if (option == L"--seconds") seconds = static_cast<unsigned>(v[0]);
-    if (option == L"--distance") g_camera.distance = v[0];
+    if (option == L"--distance") camera.distance = v[0];
     if (option == L"--rotate" && v.size() == 3) {
-      g_camera.rotationX = v[0];
-      g_camera.rotationY = v[1];
-      g_camera.rotationZ = v[2];
+      camera.rotationX = v[0];
+      camera.rotationY = v[1];
+      camera.rotationZ = v[2];
     }
     if (option == L"--eye" && v.size() == 2) {
-      g_camera.eyeX = v[0];
-      g_camera.eyeY = v[1];
+      camera.eyeX = v[0];
+      camera.eyeY = v[1];
     }
   }
-
-  std::ifstream in(std::filesystem::path(project), std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::unique_ptr<RoundObject> object;
-  try {
-    if (!in || !ParseProject(bytes, object)) object.reset();
-  } catch (const std::exception&) {
-    object.reset();
-  }
-  if (!object) {
-    std::fputs("orbiform-view: the project cannot be read\n", stderr);
-    return 1;
-  }
-  object->SetTexture(ResolveTexturePath(object->Texture(), project, L""));
-  if (!object->TexCoordsValid()) object->ApplyTextures();
-
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = ShowProc;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = L"OrbiformView";
-  ::RegisterClassW(&wc);
-  HWND window = ::CreateWindowExW(0, wc.lpszClassName, project.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                                  0, 640, 520, nullptr, nullptr, wc.hInstance, nullptr);
-  RenderView view;
-  if (!window || !view.InitView(window, object->Texture())) {
-    std::fputs("orbiform-view: no Direct3D 9 device\n", stderr);
-    return 1;
-  }
-  std::vector<Point> outline;
-  std::vector<TexturedPoint> faces, selection;
-  Indices outlineIndices, faceIndices, selectionIndices;
-  if (BuildOutline(*object, outline, outlineIndices)) view.SetOutlineGeometry(outline, outlineIndices);
-  view.RebuildLabels(PointLabelSources(*object));
-  if (BuildFaces(*object, faces, faceIndices)) view.SetFaceGeometry(faces, faceIndices);
-  if (layer >= 0 && BuildLayerFaces(*object, static_cast<std::size_t>(layer), selection, selectionIndices))
-    view.SetSelectionGeometry(selection, selectionIndices);
-  view.SetDisplayFlags(flags);
-  view.SetLabelScale(scale);
-  g_view = &view;
+  ::ShowWindow(window, SW_SHOW);
   if (seconds) ::SetTimer(window, 1, seconds * 1000, nullptr);
-  ::InvalidateRect(window, nullptr, FALSE);
+  ::InvalidateRect(pane.RenderHandle(), nullptr, FALSE);
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
-  g_view = nullptr;
+  g_pane = nullptr;
   return 0;
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "geometry/RoundObject.h"
 #include "mwWinAPI/Window.h"
@@ -51,9 +52,17 @@ class ViewPane : public mwWinAPI::Window {
 
   // The view operations; without a view or an object they do nothing.
   // Indices outside the current object select nothing.
+  // RefreshView rebuilds outline, labels and faces from the object (a build
+  // that fails empties its slot rather than leaving another object's shape)
+  // and, while the selected face is shown, the last selection.
   void RefreshView();
+  // -1 stands for the last selection; other negative values are stored and
+  // build nothing; an index at or beyond the object's faces (layers) empties
+  // the selection.
   void SelectArea(int index);
   void SelectLayer(int index);
+  // Stores `scale` in the view when strictly inside (0.05, 1.0); false
+  // without a view or outside.
   bool SetLabelScale(double scale);
 
   // The main window's selection value: s >= 0 below the face count selects
@@ -61,6 +70,7 @@ class ViewPane : public mwWinAPI::Window {
   void ApplySelection(INT_PTR selection);
 
   Camera& CameraState() { return camera_; }
+  const Camera& CameraState() const { return camera_; }
   int ViewMode() const { return viewMode_; }
   HWND Toolbar() const { return toolbar_; }
   HWND RenderHandle() const;
@@ -71,11 +81,16 @@ class ViewPane : public mwWinAPI::Window {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  LRESULT OnCreate();
+  LRESULT OnCreate(const CREATESTRUCTW& create);
   void OnSize(int width, int height);
+  void OnPaint();
+  void OnDestroy();
   void OnCommand(int id);
-  LRESULT OnNotify(const NMHDR& header);
+  LRESULT OnNotify(NMHDR& header);
   void RecomputeDisplayFlags();
+  bool ButtonPressed(int command) const;
+  void InvalidateRender(bool erase);
+  void ShowSelection(bool built, const std::vector<TexturedPoint>& vertices, const Indices& indices);
 
   std::unique_ptr<RenderWindow> render_;
   HWND toolbar_ = nullptr;
@@ -85,6 +100,9 @@ class ViewPane : public mwWinAPI::Window {
   int viewMode_ = 1129;
   int lastArea_ = -1;
   int lastLayer_ = -1;
+  // The selection slot holds an earlier object's shape: a refresh with the
+  // selected face hidden does not rebuild it, so showing it must.
+  bool selectionStale_ = false;
 };
 
 }  // namespace orbiform::views

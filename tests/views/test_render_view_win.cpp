@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "tests/views/BackBuffer.h"
 #include "views/RenderView.h"
 
 using namespace orbiform;
@@ -92,28 +93,11 @@ class RenderViewTest : public ::testing::Test {
   // would discard them.
   void Render() {
     ASSERT_TRUE(view_.DrawFrame(camera_));
-    pixels_.clear();
-    IDirect3DDevice9* device = view_.Device();
-    ASSERT_NE(device, nullptr);
-    ComRef<IDirect3DSurface9> back, copy;
-    ASSERT_TRUE(SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.GetAddressOf())));
-    D3DSURFACE_DESC desc{};
-    back->GetDesc(&desc);
-    ASSERT_TRUE(SUCCEEDED(device->CreateOffscreenPlainSurface(
-        desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, copy.GetAddressOf(), nullptr)));
-    ASSERT_TRUE(SUCCEEDED(device->GetRenderTargetData(back.Get(), copy.Get())));
-    D3DLOCKED_RECT locked{};
-    ASSERT_TRUE(SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY)));
-    width_ = static_cast<int>(desc.Width);
-    height_ = static_cast<int>(desc.Height);
-    pixels_.resize(static_cast<std::size_t>(width_) * height_);
-    for (int y = 0; y < height_; ++y)
-      for (int x = 0; x < width_; ++x)
-        pixels_[static_cast<std::size_t>(y) * width_ + x] =
-            reinterpret_cast<const std::uint32_t*>(static_cast<const BYTE*>(locked.pBits) +
-                                                   y * locked.Pitch)[x] &
-            0xFFFFFF;
-    copy->UnlockRect();
+    testui::Frame frame;
+    ASSERT_TRUE(testui::ReadBackBuffer(view_.Device(), frame));
+    pixels_ = std::move(frame.pixels);
+    width_ = frame.width;
+    height_ = frame.height;
   }
 
   // The back-buffer pixel showing world point (x, y, z).
