@@ -96,7 +96,7 @@ TEST_F(Editor, StartsWithOptionsOrAsksForThem) {
   optionsShown_ = 0;
   Start(
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?><OPTIONS><Restore Undo=\"2000000000\" Redo=\"7\" />"
-      "<RecentFiles><File Path=\"C:\\a.ek7mobj\" /></RecentFiles></OPTIONS>");
+      "<RecentFiles File1=\"C:\\a.ek7mobj\" /></OPTIONS>");
   EXPECT_EQ(0, optionsShown_);
   EXPECT_EQ(1000, window_->Handler().UndoCapacity());
   EXPECT_EQ(7, window_->Handler().RedoCapacity());
@@ -159,11 +159,13 @@ TEST_F(Editor, RecentFilesMenuShowsShortAndShortenedPaths) {
   const std::string forty = "C:\\Daten\\Objekte\\Tunnel\\abcdefgh.ek7mobj";  // 40 characters
   const std::string fortyOne = "C:\\Daten\\Objekte\\Tunnel\\abcdefghi.ek7mobj";
   ASSERT_EQ(40u, forty.size());
-  Start("<?xml version=\"1.0\"?><OPTIONS><RecentFiles><File Path=\"" + forty + "\" /><File Path=\"" +
-        fortyOne + "\" /></RecentFiles></OPTIONS>");
+  Start("<?xml version=\"1.0\"?><OPTIONS><RecentFiles File1=\"" + forty + "\" File2=\"" + fortyOne +
+        "\" /></OPTIONS>");
   HMENU file = ::GetSubMenu(window_->Menu(), 0);
+  EXPECT_EQ(0, optionsShown_);
+  ASSERT_EQ(2u, window_->CurrentOptions().recentFiles.size());
   EXPECT_EQ(std::wstring(forty.begin(), forty.end()), ItemText(window_->Menu(), IDM_RECENT_FILE_FIRST));
-  EXPECT_EQ(L"C:\\Daten\\...\\Tunnel\\abcdefghi.ek7mobj",
+  EXPECT_EQ(L"C:\\Daten\\...\\abcdefghi.ek7mobj",
             ItemText(window_->Menu(), IDM_RECENT_FILE_FIRST + 1));
   // Between the File menu's two separators.
   const int at = 8;
@@ -234,7 +236,8 @@ TEST_F(Editor, OpenOfABrokenFileLeavesNoObjectAndNoProjectPath) {
   EXPECT_EQ(L"SaveFileName", script_.prompts.back().kind);
   EXPECT_EQ(kept, mwWinAPI::ReadFileBytes(good));
 
-  // Opening the good file by its recent-file command works.
+  // Opening the good file (changes declined) works.
+  script_.boxAnswers = {IDNO};
   Command(IDM_OPEN, good.c_str());
   ASSERT_NE(nullptr, window_->Handler().Current());
   EXPECT_EQ(std::wstring(kProgramTitle) + L" - good.ek7mobj", Title(window_->Handle()));
@@ -269,7 +272,7 @@ TEST_F(Editor, NewUndoRedoAndCancelledExport) {
   Command(IDM_EXPORT);  // the dialog is cancelled
   ASSERT_EQ(prompts + 1, script_.prompts.size());
   EXPECT_EQ(L"SaveFileName", script_.prompts.back().kind);
-  EXPECT_EQ(std::wstring(L"Objekt Dateien (*.k7mobj)\0*.k7mobj\0", 36), script_.prompts.back().caption);
+  EXPECT_EQ(std::wstring(L"Objekt Dateien (*.k7mobj)\0*.k7mobj\0", 35), script_.prompts.back().caption);
   WIN32_FIND_DATAW found;
   const HANDLE search = ::FindFirstFileW(folder_.Path(L"*.k7mobj").c_str(), &found);
   EXPECT_EQ(INVALID_HANDLE_VALUE, search);
