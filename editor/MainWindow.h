@@ -114,6 +114,7 @@ class MainWindow : public mwWinAPI::Window {
   void RecentFile(int index);
 
   // Shared steps.
+  void Repaint();  // the window and every pane
   int SavePrompt();
   void WriteProjectFile(const std::wstring& path);
   bool EnsureTextures();

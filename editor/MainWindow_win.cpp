@@ -102,7 +102,9 @@ bool MainWindow::RegisterClasses(HINSTANCE instance) {
 
 void MainWindow::CreateMain(HINSTANCE instance, const std::wstring& optionsPath) {
   optionsPath_ = optionsPath;
-  Create(instance, kMainClass, kProgramTitle, WS_OVERLAPPEDWINDOW, 0, CW_USEDEFAULT, CW_USEDEFAULT,
+  // Clipping the panes keeps the main window's background from painting
+  // over the 3D view's picture.
+  Create(instance, kMainClass, kProgramTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, CW_USEDEFAULT, CW_USEDEFAULT,
          CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
 }
 
@@ -114,7 +116,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (arrange_ && wParam != SIZE_MINIMIZED) ArrangePanes();
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) ::InvalidateRect(Handle(), nullptr, TRUE);
+      if (LOWORD(wParam) != WA_INACTIVE) Repaint();
       return 0;
     case WM_CLOSE:
       OnClose();
@@ -236,7 +238,7 @@ void MainWindow::OnClose() {
   ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
   ::SendMessageW(tree_.Handle(), TWM_REFRESH, ParamOf(-1), 0);
   ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
-  ::InvalidateRect(Handle(), nullptr, TRUE);
+  Repaint();
   ::SetWindowTextW(Handle(), kProgramTitle);
   if (update_) update_->Cancel();
   ::DestroyWindow(Handle());
@@ -352,6 +354,10 @@ void MainWindow::OnCommand(int id, LPARAM lParam) {
 }
 
 // --- shared steps ---
+
+void MainWindow::Repaint() {
+  ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
 
 void MainWindow::Message(const std::wstring& text, UINT icon) { Ui().ShowMessage(Handle(), text, L"", icon); }
 
@@ -528,7 +534,7 @@ void MainWindow::Open(const wchar_t* givenPath) {
     objectItems_.Disable();
     Ui().ShowMessage(Handle(), path + L": " + mwWinAPI::FromUtf8(e.what()), L"", MB_ICONERROR);
   }
-  ::InvalidateRect(Handle(), nullptr, TRUE);
+  Repaint();
   modified_ = false;
 }
 
@@ -540,7 +546,7 @@ void MainWindow::Close() {
   ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
   ::SendMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
   ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
-  ::InvalidateRect(Handle(), nullptr, TRUE);
+  Repaint();
   SetTitle(L"");
   objectItems_.Disable();
 }
