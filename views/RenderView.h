@@ -114,6 +114,10 @@ class RenderView {
   // device. The frame covers FrameRect(), the client area's size.
   bool DrawFrame(const Camera& camera);
   const RECT& FrameRect() const { return frame_; }
+  // Copies the whole back buffer out as rows of 0xRRGGBB (the last frame
+  // before it is presented, which discards it). False without a device or
+  // when the copy is refused.
+  bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, int& width, int& height) const;
   // Throws everything away and rebuilds device, faces, outline, texture
   // and labels from the kept copies; the selection stays empty. True when
   // the device and the face and outline uploads came back.

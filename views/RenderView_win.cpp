@@ -359,6 +359,30 @@ bool RenderView::DrawFrame(const Camera& camera) {
   return true;
 }
 
+bool RenderView::ReadBackBuffer(std::vector<std::uint32_t>& pixels, int& width, int& height) const {
+  ComRef<IDirect3DSurface9> back, copy;
+  if (!device_ || FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.GetAddressOf())))
+    return false;
+  D3DSURFACE_DESC desc{};
+  if (FAILED(back->GetDesc(&desc)) ||
+      FAILED(device_->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM,
+                                                  copy.GetAddressOf(), nullptr)) ||
+      FAILED(device_->GetRenderTargetData(back.Get(), copy.Get())))
+    return false;
+  D3DLOCKED_RECT locked{};
+  if (FAILED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY)) || !locked.pBits) return false;
+  width = static_cast<int>(desc.Width);
+  height = static_cast<int>(desc.Height);
+  pixels.resize(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const BYTE*>(locked.pBits) +
+                                                             static_cast<std::ptrdiff_t>(y) * locked.Pitch);
+    for (int x = 0; x < width; ++x) pixels[static_cast<std::size_t>(y) * width + x] = row[x] & 0xFFFFFF;
+  }
+  copy->UnlockRect();
+  return true;
+}
+
 bool RenderView::Recover() {
   ReleaseAll();
   faces_.vertexCount = outline_.vertexCount = selection_.vertexCount = 0;

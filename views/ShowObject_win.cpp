@@ -3,15 +3,19 @@
 // before the editor's main window exists.
 //   orbiform-view FILE.ek7mobj [--flags N] [--rotate X,Y,Z] [--eye X,Y]
 //                 [--distance D] [--scale S] [--face F] [--layer L]
-//                 [--size W,H] [--seconds S]
+//                 [--size W,H] [--seconds S] [--shot FILE.bmp]
 // Flags set the toolbar's toggles: 1 numbers, 2 outline, 4 faces, 8 the
 // selected face (--face) or layer (--layer). The window closes after
-// --seconds (default: when the user closes it).
+// --seconds (default: when the user closes it). --shot writes a picture of
+// the window a second after it appeared and closes it: the window as GDI
+// holds it, with the 3D area taken from the frame the view draws (some
+// display servers under Wine do not show Direct3D output in child windows).
 #include <windows.h>
 
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cwchar>
 #include <filesystem>
@@ -32,6 +36,75 @@ using namespace orbiform::views;
 namespace {
 
 ViewPane* g_pane = nullptr;
+std::wstring g_shot;
+
+// 24-bit bottom-up BMP of top-down 0xRRGGBB pixels.
+bool WriteBmp(const std::wstring& path, const std::vector<std::uint32_t>& pixels, int width, int height) {
+  const int stride = (width * 3 + 3) & ~3;
+  std::string data(54 + static_cast<std::size_t>(stride) * height, '\0');
+  const auto put = [&](std::size_t at, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) data[at + i] = static_cast<char>(v >> (8 * i));
+  };
+  data[0] = 'B';
+  data[1] = 'M';
+  put(2, static_cast<std::uint32_t>(data.size()), 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, static_cast<std::uint32_t>(width), 4);
+  put(22, static_cast<std::uint32_t>(height), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      put(54 + static_cast<std::size_t>(height - 1 - y) * stride + x * 3,
+          pixels[static_cast<std::size_t>(y) * width + x], 3);
+  std::ofstream out(std::filesystem::path(path), std::ios::binary);
+  out << data;
+  return static_cast<bool>(out);
+}
+
+// The host window as GDI holds it, with the view's frame laid over the 3D window.
+bool SaveShot(HWND host, ViewPane& pane, const std::wstring& path) {
+  RECT outer{}, inner{};
+  ::GetWindowRect(host, &outer);
+  ::GetWindowRect(pane.RenderHandle(), &inner);
+  const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+  HDC screen = ::GetWindowDC(host);
+  HDC memory = ::CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP picture = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool ok = picture && bits;
+  if (ok) {
+    HGDIOBJ old = ::SelectObject(memory, picture);
+    ::BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    ::GdiFlush();
+    const auto* source = static_cast<const std::uint32_t*>(bits);
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = source[i] & 0xFFFFFF;
+    ::SelectObject(memory, old);
+  }
+  if (picture) ::DeleteObject(picture);
+  ::DeleteDC(memory);
+  ::ReleaseDC(host, screen);
+
+  std::vector<std::uint32_t> frame;
+  int frameWidth = 0, frameHeight = 0;
+  RenderView* view = pane.View();
+  ok = ok && view && view->DrawFrame(pane.CameraState()) &&
+       view->ReadBackBuffer(frame, frameWidth, frameHeight);
+  if (!ok) return false;
+  const RECT used = view->FrameRect();
+  for (int y = 0; y < used.bottom && y < frameHeight; ++y)
+    for (int x = 0; x < used.right && x < frameWidth; ++x) {
+      const int tx = inner.left - outer.left + x, ty = inner.top - outer.top + y;
+      if (tx >= 0 && ty >= 0 && tx < width && ty < height)
+        pixels[static_cast<std::size_t>(ty) * width + tx] =
+            frame[static_cast<std::size_t>(y) * frameWidth + x];
+    }
+  return WriteBmp(path, pixels, width, height);
+}
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   switch (message) {
@@ -39,6 +112,8 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM w, LPARAM l) {
       if (g_pane && g_pane->Handle()) ::MoveWindow(g_pane->Handle(), 0, 0, LOWORD(l), HIWORD(l), TRUE);
       return 0;
     case WM_TIMER:
+      if (w == 2 && g_pane && !SaveShot(window, *g_pane, g_shot))
+        std::fputs("orbiform-view: the picture could not be taken\n", stderr);
       ::DestroyWindow(window);
       return 0;
     case WM_DESTROY:
@@ -84,7 +159,7 @@ int main() {
   if (!argv || argc < 2) {
     std::fputs(
         "usage: orbiform-view FILE.ek7mobj [--flags N] [--rotate X,Y,Z] [--eye X,Y] [--distance D] "
-        "[--scale S] [--face F] [--layer L] [--size W,H] [--seconds S]\n",
+        "[--scale S] [--face F] [--layer L] [--size W,H] [--seconds S] [--shot FILE.bmp]\n",
         stderr);
     return 2;
   }
@@ -105,13 +180,14 @@ int main() {
   int width = 640, height = 560;
   for (int i = 2; i + 1 < argc; i += 2) {
     const std::vector<float> v = Numbers(argv.get()[i + 1]);
+    if (std::wstring(argv.get()[i]) == L"--shot") g_shot = argv.get()[i + 1];
     if (std::wstring(argv.get()[i]) == L"--size" && v.size() == 2) {
       width = static_cast<int>(v[0]);
       height = static_cast<int>(v[1]);
     }
   }
-  HWND window = ::CreateWindowExW(0, wc.lpszClassName, project.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, width,
-                                  height, nullptr, nullptr, instance, nullptr);
+  HWND window = ::CreateWindowExW(0, wc.lpszClassName, project.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                  0, 0, width, height, nullptr, nullptr, instance, nullptr);
   if (!window) return 1;
   RECT client{};
   ::GetClientRect(window, &client);
@@ -124,6 +200,8 @@ int main() {
     return 1;
   }
   g_pane = &pane;
+  // The device takes the window's visible area when it is made: show it first.
+  ::ShowWindow(window, SW_SHOW);
   pane.SetObjectSource([&object] { return object.get(); });
   if (!pane.NewView(object->Texture())) {
     std::fputs("orbiform-view: no Direct3D 9 device\n", stderr);
@@ -157,8 +235,8 @@ int main() {
       camera.eyeY = v[1];
     }
   }
-  ::ShowWindow(window, SW_SHOW);
   if (seconds) ::SetTimer(window, 1, seconds * 1000, nullptr);
+  if (!g_shot.empty()) ::SetTimer(window, 2, 1000, nullptr);
   ::InvalidateRect(pane.RenderHandle(), nullptr, FALSE);
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -95,6 +95,10 @@ class RenderWindow : public mwWinAPI::Window {
       case WM_PAINT:
         OnPaint();
         return Default(message, wParam, lParam);
+      case WM_ERASEBKGND:
+        // While a view exists every frame covers the whole client area:
+        // painting the background first only makes it flicker.
+        return pane_.View() ? 1 : Default(message, wParam, lParam);
       default:
         return Default(message, wParam, lParam);
     }
@@ -151,7 +155,8 @@ void ViewPane::CreatePane(HINSTANCE instance, HWND parent, int x, int y, int wid
   known.cbSize = sizeof known;
   if (!::GetClassInfoExW(instance, kPaneClass, &known)) RegisterViewClasses(instance);
   SetBusyHook(&ShowBusy);
-  Create(instance, kPaneClass, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 0, x, y, width, height, parent);
+  Create(instance, kPaneClass, L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN, 0, x, y, width,
+         height, parent);
   if (!toolbar_) throw mwstd::runtime_error(L"Toolbar konnte nicht erstellt werden");
 }
 

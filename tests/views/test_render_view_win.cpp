@@ -94,7 +94,7 @@ class RenderViewTest : public ::testing::Test {
   void Render() {
     ASSERT_TRUE(view_.DrawFrame(camera_));
     testui::Frame frame;
-    ASSERT_TRUE(testui::ReadBackBuffer(view_.Device(), frame));
+    ASSERT_TRUE(testui::ReadBackBuffer(view_, frame));
     pixels_ = std::move(frame.pixels);
     width_ = frame.width;
     height_ = frame.height;

@@ -86,7 +86,7 @@ class ViewPaneTest : public ::testing::Test {
   // point (x, y, z), or the pixel (px, py) of the frame.
   void Draw() {
     ASSERT_TRUE(pane_.View()->DrawFrame(pane_.CameraState()));
-    ASSERT_TRUE(testui::ReadBackBuffer(pane_.View()->Device(), frame_));
+    ASSERT_TRUE(testui::ReadBackBuffer(*pane_.View(), frame_));
   }
   std::uint32_t At(float x, float y, float z) const {
     RECT client{};
