@@ -16,6 +16,8 @@
 #include "views/Camera.h"
 #include "views/RenderView.h"
 
+struct _IMAGELIST;
+
 namespace orbiform::views {
 
 // Class names of the pane and its 3D child window.
@@ -92,8 +94,13 @@ class ViewPane : public mwWinAPI::Window {
   void InvalidateRender(bool erase);
   void ShowSelection(bool built, const std::vector<TexturedPoint>& vertices, const Indices& indices);
 
+  struct ImageListDeleter {
+    void operator()(_IMAGELIST* list) const;
+  };
+
   std::unique_ptr<RenderWindow> render_;
   HWND toolbar_ = nullptr;
+  std::unique_ptr<_IMAGELIST, ImageListDeleter> pictures_;  // the toolbar's; outlives it
   std::unique_ptr<RenderView> view_;
   std::function<const RoundObject*()> source_;
   Camera camera_;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <iterator>
 
+#include "mwWinAPI/Handles.h"
 #include "mwWinAPI/StringTable.h"
 #include "views/ViewIds.h"
 
@@ -17,6 +18,8 @@ namespace orbiform::views {
 namespace {
 
 constexpr int kToolbarStrip = 25;  // the 3D window starts below the toolbar
+constexpr int kPictureSize = 16;
+constexpr COLORREF kSeeThrough = RGB(192, 192, 192);  // the pictures' background
 
 struct ToolButton {
   int bitmap;
@@ -144,9 +147,13 @@ class RenderWindow : public mwWinAPI::Window {
 ViewPane::ViewPane() : Window(L"DirectX Window") {}
 
 ViewPane::~ViewPane() {
-  // The device goes before the window it presents into.
+  // The device goes before the window it presents into, the toolbar before
+  // its pictures.
   view_.reset();
+  if (toolbar_) ::DestroyWindow(toolbar_);
 }
+
+void ViewPane::ImageListDeleter::operator()(_IMAGELIST* list) const { ImageList_Destroy(list); }
 
 void ViewPane::CreatePane(HINSTANCE instance, HWND parent, int x, int y, int width, int height) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
@@ -287,12 +294,18 @@ LRESULT ViewPane::OnCreate(const CREATESTRUCTW& create) {
                                reinterpret_cast<HMENU>(IDC_VIEW_TOOLBAR), create.hInstance, nullptr);
   if (!toolbar_) return 0;  // CreatePane reports it
   ::SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  ::SendMessageW(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
+  // The pictures' light grey is see-through: an image list with that colour
+  // as its mask works for 24-bit pictures, which the toolbar's own colour
+  // mapping leaves alone.
+  pictures_.reset(ImageList_Create(kPictureSize, kPictureSize, ILC_COLOR24 | ILC_MASK,
+                                   static_cast<int>(std::size(kButtons)), 0));
+  ::SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pictures_.get()));
   TBBUTTON buttons[std::size(kButtons)] = {};
   for (std::size_t i = 0; i < std::size(kButtons); ++i) {
-    TBADDBITMAP picture{create.hInstance, static_cast<UINT_PTR>(kButtons[i].bitmap)};
+    const mwWinAPI::GdiObject<HBITMAP> picture(static_cast<HBITMAP>(
+        ::LoadImageW(create.hInstance, MAKEINTRESOURCEW(kButtons[i].bitmap), IMAGE_BITMAP, 0, 0, 0)));
     buttons[i].iBitmap =
-        static_cast<int>(::SendMessageW(toolbar_, TB_ADDBITMAP, 1, reinterpret_cast<LPARAM>(&picture)));
+        pictures_ && picture ? ImageList_AddMasked(pictures_.get(), picture.Get(), kSeeThrough) : I_IMAGENONE;
     buttons[i].idCommand = kButtons[i].command;
     buttons[i].fsState = kButtons[i].state;
     buttons[i].fsStyle = kButtons[i].style;
