@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "editor/MainWindow.h"
+#include "editor/PrivateMessages.h"
 #include "editor/res/resource.h"
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/StringTable.h"
@@ -98,6 +99,9 @@ int RunEditor(HINSTANCE instance, const wchar_t* commandLine, int show) {
     ::ShowWindow(window->Handle(), show);
     ::UpdateWindow(window->Handle());
     HACCEL accelerators = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    // The 3D device takes long to make: make it once the window shows, so
+    // that the first Open does not wait for it.
+    ::PostMessageW(window->Handle(), TWM_PREPARE_VIEW, 0, 0);
     if (!file.empty())
       ::SendMessageW(window->Handle(), WM_COMMAND, IDM_OPEN, reinterpret_cast<LPARAM>(file.c_str()));
     return mwWinAPI::RunMessageLoop(window->Handle(), accelerators, &activeDialog);

@@ -104,8 +104,8 @@ void MainWindow::CreateMain(HINSTANCE instance, const std::wstring& optionsPath)
   optionsPath_ = optionsPath;
   // Clipping the panes keeps the main window's background from painting
   // over the 3D view's picture.
-  Create(instance, kMainClass, kProgramTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, CW_USEDEFAULT, CW_USEDEFAULT,
-         CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
+  Create(instance, kMainClass, kProgramTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, CW_USEDEFAULT,
+         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -148,6 +148,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case TWM_SEARCH_UPDATES:
       if (update_) update_->Start(wParam == 1);
+      return 0;
+    case TWM_PREPARE_VIEW:
+      view_.PrepareDevice();
       return 0;
     default:
       return Default(message, wParam, lParam);

@@ -95,11 +95,11 @@ TreePane::~TreePane() {
 void TreePane::OnCreate(const CREATESTRUCTW& create) {
   // Buttons and lines at the root, so that the lazily filled plains can be
   // opened with the mouse as in any tree.
-  tree_ = ::CreateWindowExW(0, WC_TREEVIEWW, L"Tree View",
-                            WS_CHILD | WS_VISIBLE | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
-                                TVS_SHOWSELALWAYS,
-                            0, 0, create.cx, create.cy, Handle(),
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TREE)), create.hInstance, nullptr);
+  tree_ = ::CreateWindowExW(
+      0, WC_TREEVIEWW, L"Tree View",
+      WS_CHILD | WS_VISIBLE | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS, 0, 0,
+      create.cx, create.cy, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TREE)),
+      create.hInstance, nullptr);
   images_ = ::ImageList_Create(12, 12, ILC_COLOR24 | ILC_MASK, 3, 0);
   for (int id : {IDB_TREE_POINT, IDB_TREE_TEXTURE, IDB_TREE_PLAIN}) {
     HBITMAP picture = static_cast<HBITMAP>(
@@ -179,7 +179,8 @@ void TreePane::OnExpanding(HTREEITEM item, LPARAM value) {
 
 void TreePane::OnSelectionChanged(LPARAM value) {
   if (!editPane_) return;
-  const TreeSelection selection = filled_ && handler_ ? SelectionOf(handler_->Current(), value) : TreeSelection{};
+  const TreeSelection selection =
+      filled_ && handler_ ? SelectionOf(handler_->Current(), value) : TreeSelection{};
   switch (selection.kind) {
     case TreeSelection::kLayerSettings:
       ::SendMessageW(editPane_, TWM_SELECT, ParamOf(-1), 0);
@@ -269,7 +270,8 @@ LRESULT TreePane::OnNotify(NMHDR& header) {
   auto& view = reinterpret_cast<NMTREEVIEWW&>(header);
   switch (header.code) {
     case TVN_SELCHANGEDW:
-      if (!rebuilding_ && !dragging_ && handler_ && handler_->Current()) OnSelectionChanged(view.itemNew.lParam);
+      if (!rebuilding_ && !dragging_ && handler_ && handler_->Current())
+        OnSelectionChanged(view.itemNew.lParam);
       return 0;
     case TVN_ITEMEXPANDINGW:
       if (view.action & TVE_EXPAND) OnExpanding(view.itemNew.hItem, view.itemNew.lParam);

@@ -9,15 +9,17 @@ constexpr UINT TWM_TREE_BUILT = WM_USER + 5;  // the tree builder thread has fin
 // Completion of an update-check download step (posted by the download's
 // callback thread to the main window).
 constexpr UINT TWM_UPDATE_STEP = WM_USER + 6;
-constexpr UINT TWM_REFRESH = WM_USER + 10;        // rebuild the tree, reload the dialogs
-constexpr UINT TWM_CHANGED = WM_USER + 15;        // wParam 0: rebuild the 3D view too
-constexpr UINT TWM_SELECT_PLAIN = WM_USER + 20;   // wParam plain
-constexpr UINT TWM_SELECT_POINT = WM_USER + 21;   // wParam plain, lParam point
-constexpr UINT TWM_SELECT = WM_USER + 22;         // wParam selection value
-constexpr UINT TWM_SELECT_NONE = WM_USER + 23;    // nothing editable selected
-constexpr UINT TWM_RELOAD = WM_USER + 24;         // texture or its coordinates changed
-constexpr UINT TWM_SELECT_LAYER = WM_USER + 25;   // wParam layer
-constexpr UINT TWM_DELETE_KEY = WM_USER + 26;     // Delete pressed in the tree
+constexpr UINT TWM_REFRESH = WM_USER + 10;       // rebuild the tree, reload the dialogs
+constexpr UINT TWM_CHANGED = WM_USER + 15;       // wParam 0: rebuild the 3D view too
+constexpr UINT TWM_SELECT_PLAIN = WM_USER + 20;  // wParam plain
+constexpr UINT TWM_SELECT_POINT = WM_USER + 21;  // wParam plain, lParam point
+constexpr UINT TWM_SELECT = WM_USER + 22;        // wParam selection value
+constexpr UINT TWM_SELECT_NONE = WM_USER + 23;   // nothing editable selected
+constexpr UINT TWM_RELOAD = WM_USER + 24;        // texture or its coordinates changed
+constexpr UINT TWM_SELECT_LAYER = WM_USER + 25;  // wParam layer
+constexpr UINT TWM_DELETE_KEY = WM_USER + 26;    // Delete pressed in the tree
+// Make the 3D view's device while nothing else is waiting (start-up).
+constexpr UINT TWM_PREPARE_VIEW = WM_USER + 30;
 constexpr UINT TWM_SEARCH_UPDATES = WM_APP + 40;  // wParam 1: automatic (silent) check
 
 }  // namespace orbiform

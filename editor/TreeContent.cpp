@@ -50,7 +50,8 @@ std::vector<TreeItem> TopItems(const RoundObject& object) {
   const std::wstring layer = Text(IDS_TREE_LAYER);
   items.push_back(Item(layer, 1, TreeKind::kLayersRoot, 0, 1, true));
   for (std::size_t i = 0; i < object.TextureLevelCount(); ++i)
-    items.push_back(Item(layer + L" " + Number(i + 1), 2, TreeKind::kLayer, static_cast<std::uint32_t>(i), 1));
+    items.push_back(
+        Item(layer + L" " + Number(i + 1), 2, TreeKind::kLayer, static_cast<std::uint32_t>(i), 1));
   const int flags = object.GrundDeckFl();
   const bool faces = flags == 1 || flags == 3 || rings > 1;
   items.push_back(Item(Text(IDS_TREE_FACES), 2, TreeKind::kFacesNode, 0, 1, faces));
@@ -66,7 +67,8 @@ std::vector<TreeItem> ChildItems(const RoundObject& object, TreeKind kind, std::
     items.reserve(n);
     for (std::size_t q = 0; q < n; ++q) {
       const std::size_t global = index * n + q;
-      items.push_back(Item(point + Number(global + 1), 3, TreeKind::kPoint, static_cast<std::uint32_t>(global), 0));
+      items.push_back(
+          Item(point + Number(global + 1), 3, TreeKind::kPoint, static_cast<std::uint32_t>(global), 0));
     }
   } else if (kind == TreeKind::kFacesNode) {
     const int flags = object.GrundDeckFl();

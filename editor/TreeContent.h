@@ -29,7 +29,7 @@ struct TreeItem {
   int level = 1;  // 1 root, 2 child of the last level-1 item, 3 child of the last level-2 item
   TreeKind kind = TreeKind::kPlainsRoot;
   std::uint32_t index = 0;
-  int image = 0;     // 0 point, 1 texture, 2 plain
+  int image = 0;             // 0 point, 1 texture, 2 plain
   bool hasChildren = false;  // filled on first opening (ChildItems)
 };
 

@@ -123,6 +123,10 @@ class RenderView {
   // the device and the face and outline uploads came back.
   bool Recover();
   void ReleaseAll();
+  // Empties the scene for another object and keeps the device: no faces,
+  // outline, selection, labels or texture; the label scale back at its
+  // start. The buffers stay for reuse.
+  void ClearScene();
 
   // Stored only when strictly inside (0.05, 1.0); returns whether it was.
   bool SetLabelScale(double scale);

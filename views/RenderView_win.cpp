@@ -400,6 +400,24 @@ bool RenderView::Recover() {
   return facesBack && outlineBack;
 }
 
+void RenderView::ClearScene() {
+  ready_ = false;
+  if (texture_) {
+    if (device_) device_->SetTexture(0, nullptr);
+    texture_.Reset();
+  }
+  texturePath_.clear();
+  for (Slot* slot : {&faces_, &selection_, &outline_}) slot->vertexCount = slot->indexCount = 0;
+  keptFaces_.clear();
+  keptFaceIndices_.clear();
+  keptOutline_.clear();
+  keptOutlineIndices_.clear();
+  labelSources_.clear();
+  batchValid_ = false;
+  labelVerticesCurrent_ = false;
+  labelScale_ = kInitialLabelScale;
+}
+
 void RenderView::ReleaseAll() {
   ready_ = false;
   if (texture_) {

@@ -47,9 +47,14 @@ class ViewPane : public mwWinAPI::Window {
   // Discards the current view and makes a new one for the current object:
   // InitView with `texturePath`, then RefreshView. False when the device
   // could not be made (the view is then discarded; the caller shows 146).
+  // The Direct3D device of a discarded view is kept and taken again: making
+  // one costs far more than everything else an Open does.
   bool NewView(const std::wstring& texturePath);
   // Discards the view (no object is shown any more).
   void DiscardView();
+  // Makes the device ahead of the first object, quietly (a failure shows
+  // when an object is opened). Does nothing while a device exists.
+  void PrepareDevice();
   RenderView* View() const { return view_.get(); }
 
   // The view operations; without a view or an object they do nothing.
@@ -102,6 +107,7 @@ class ViewPane : public mwWinAPI::Window {
   HWND toolbar_ = nullptr;
   std::unique_ptr<_IMAGELIST, ImageListDeleter> pictures_;  // the toolbar's; outlives it
   std::unique_ptr<RenderView> view_;
+  std::unique_ptr<RenderView> spare_;  // a discarded view's device, emptied
   std::function<const RoundObject*()> source_;
   Camera camera_;
   int viewMode_ = 1129;

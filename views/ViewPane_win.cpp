@@ -150,6 +150,7 @@ ViewPane::~ViewPane() {
   // The device goes before the window it presents into, the toolbar before
   // its pictures.
   view_.reset();
+  spare_.reset();
   if (toolbar_) ::DestroyWindow(toolbar_);
 }
 
@@ -171,14 +172,30 @@ void ViewPane::SetObjectSource(std::function<const RoundObject*()> source) { sou
 
 bool ViewPane::NewView(const std::wstring& texturePath) {
   DiscardView();
-  auto view = std::make_unique<RenderView>();
-  if (!view->InitView(RenderHandle(), texturePath)) return false;
+  std::unique_ptr<RenderView> view = std::move(spare_);
+  if (view && view->Device()) {
+    view->ClearScene();
+    view->LoadTexture(texturePath);
+  } else {
+    view = std::make_unique<RenderView>();
+    if (!view->InitView(RenderHandle(), texturePath)) return false;
+  }
   view_ = std::move(view);
   RefreshView();
   return true;
 }
 
-void ViewPane::DiscardView() { view_.reset(); }
+void ViewPane::DiscardView() {
+  if (!view_) return;
+  view_->ClearScene();
+  spare_ = std::move(view_);
+}
+
+void ViewPane::PrepareDevice() {
+  if (view_ || spare_ || !RenderHandle()) return;
+  auto view = std::make_unique<RenderView>();
+  if (view->CreateDeviceAndStates(RenderHandle(), nullptr) == S_OK) spare_ = std::move(view);
+}
 
 HWND ViewPane::RenderHandle() const { return render_ ? render_->Handle() : nullptr; }
 
@@ -330,7 +347,8 @@ void ViewPane::OnPaint() {
 }
 
 void ViewPane::OnDestroy() {
-  DiscardView();
+  view_.reset();
+  spare_.reset();
   if (HWND render = RenderHandle()) ::DestroyWindow(render);
   if (toolbar_) ::DestroyWindow(toolbar_);
   toolbar_ = nullptr;
