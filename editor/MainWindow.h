@@ -4,6 +4,7 @@
 // private messages by which the panes report changes and selections.
 #include <windows.h>
 
+#include <exception>
 #include <functional>
 #include <locale>
 #include <memory>
@@ -72,6 +73,8 @@ class MainWindow : public mwWinAPI::Window {
   const std::wstring& OptionsPath() const { return optionsPath_; }
   bool Modified() const { return modified_; }
   bool ArrangeAutomatically() const { return arrange_; }
+  // True from an Open's start until its object is shown (or refused).
+  bool Loading() const { return loading_; }
   HMENU Menu() const { return ::GetMenu(Handle()); }
   EditPane& Edit() { return edit_; }
   TreePane& Tree() { return tree_; }
@@ -93,6 +96,8 @@ class MainWindow : public mwWinAPI::Window {
   void OnSelect(INT_PTR selection);
   void OnReload(WPARAM selection);
   void OnUpdateStep();
+  void OnProjectRead(LPARAM lParam);
+  void NoObjectLeft();
 
   // The commands.
   void New();
@@ -127,8 +132,19 @@ class MainWindow : public mwWinAPI::Window {
   std::wstring FileDialog(bool save, const std::wstring& filter, HWND owner);
   void Message(const std::wstring& text, UINT icon);
 
+  // What the Open worker hands back.
+  struct LoadedProject {
+    std::exception_ptr readError;
+    std::exception_ptr parseError;
+    bool valid = false;
+    std::unique_ptr<RoundObject> object;
+  };
+
   HWND* active_;
   std::wstring projectPath_;
+  std::wstring pendingPath_;
+  std::wstring pendingTitle_;
+  bool loading_ = false;
   bool modified_ = false;
   bool arrange_ = true;
   RoundObjectHandler handler_;

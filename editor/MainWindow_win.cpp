@@ -23,6 +23,7 @@
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "mwWinAPI/Utf.h"
+#include "mwWinAPI/Worker.h"
 
 namespace orbiform {
 
@@ -150,7 +151,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (update_) update_->Start(wParam == 1);
       return 0;
     case TWM_PREPARE_VIEW:
-      view_.PrepareDevice();
+      if (wParam == 1) {
+        loading_ = false;
+        MakeView();
+      } else {
+        view_.PrepareDevice();
+      }
+      return 0;
+    case TWM_PROJECT_READ:
+      OnProjectRead(lParam);
       return 0;
     default:
       return Default(message, wParam, lParam);
@@ -493,22 +502,57 @@ void MainWindow::Open(const wchar_t* givenPath) {
     if (path.empty()) return;
     title = FileTitle(path);
   }
+  ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
+  // Reading and parsing run on a worker, so that the window keeps painting
+  // and answering; it takes no input until the object is shown.
+  pendingPath_ = path;
+  pendingTitle_ = title;
+  loading_ = true;
+  ::EnableWindow(Handle(), FALSE);
   try {
-    ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
-    const std::string bytes = mwWinAPI::ReadFileBytes(path);
+    mwWinAPI::RunOnWorker<LoadedProject>(Handle(), TWM_PROJECT_READ, 0, [path] {
+      LoadedProject loaded;
+      std::string bytes;
+      try {
+        bytes = mwWinAPI::ReadFileBytes(path);
+      } catch (...) {
+        loaded.readError = std::current_exception();
+        return loaded;
+      }
+      try {
+        loaded.valid = ParseProject(bytes, loaded.object);
+      } catch (...) {
+        loaded.parseError = std::current_exception();
+      }
+      return loaded;
+    });
+  } catch (const mwstd::exception& e) {
+    loading_ = false;
+    ::EnableWindow(Handle(), TRUE);
+    Ui().ShowMessage(Handle(), e.what(), L"", MB_ICONERROR);
+  }
+}
+
+void MainWindow::OnProjectRead(LPARAM lParam) {
+  ::EnableWindow(Handle(), TRUE);
+  LoadedProject loaded = std::move(mwWinAPI::TakeWorkerResult<LoadedProject>(lParam)->value);
+  const std::wstring path = pendingPath_;
+  loading_ = false;
+  modified_ = false;
+  try {
+    // A file that cannot be read leaves the current object as it was.
+    if (loaded.readError) std::rethrow_exception(loaded.readError);
     handler_.ClearAll();
     view_.DiscardView();
-    if (!ParseProject(bytes, handler_.CurrentSlot())) {
+    if (loaded.parseError) std::rethrow_exception(loaded.parseError);
+    if (!loaded.valid) {
       ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), reinterpret_cast<LPARAM>(&handler_));
       ::SendMessageW(tree_.Handle(), TWM_REFRESH, ParamOf(-1), 0);
       ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
-      handler_.ClearAll();
-      // No object is left: a later Save must not overwrite the last project.
-      projectPath_.clear();
-      SetTitle(L"");
-      objectItems_.Disable();
+      NoObjectLeft();
       Ui().ShowMessage(Handle(), path + Text(IDS_NOT_A_PROJECT), L"", MB_ICONERROR);
     } else {
+      handler_.SetCurrent(std::move(loaded.object));
       AddRecentFile(options_, path, -1);
       RebuildRecentMenu();
       SaveOptionsFile();
@@ -516,29 +560,30 @@ void MainWindow::Open(const wchar_t* givenPath) {
       handler_.ResetHistory();
       RoundObject& object = *handler_.Current();
       object.SetTexture(ResolveTexturePath(object.Texture(), path, options_.voxtrakPath));
-      SetTitle(title);
+      SetTitle(pendingTitle_);
       projectPath_ = path;
       RefreshPanes(-1);
-      MakeView();
+      // The view in a message of its own: the window answers in between.
+      loading_ = true;
+      ::PostMessageW(Handle(), TWM_PREPARE_VIEW, 1, 0);
     }
   } catch (const mwstd::exception& e) {
-    view_.DiscardView();
-    if (!handler_.Current()) {
-      projectPath_.clear();
-      SetTitle(L"");
-      objectItems_.Disable();
-    }
+    if (!handler_.Current()) NoObjectLeft();
     Ui().ShowMessage(Handle(), e.what(), L"", MB_ICONERROR);
   } catch (const std::exception& e) {
-    view_.DiscardView();
     handler_.ClearAll();
-    projectPath_.clear();
-    SetTitle(L"");
-    objectItems_.Disable();
+    NoObjectLeft();
     Ui().ShowMessage(Handle(), path + L": " + mwWinAPI::FromUtf8(e.what()), L"", MB_ICONERROR);
   }
   Repaint();
-  modified_ = false;
+}
+
+void MainWindow::NoObjectLeft() {
+  // A later Save must not overwrite the last project with another object.
+  view_.DiscardView();
+  projectPath_.clear();
+  SetTitle(L"");
+  objectItems_.Disable();
 }
 
 void MainWindow::Close() {

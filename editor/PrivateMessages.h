@@ -18,8 +18,11 @@ constexpr UINT TWM_SELECT_NONE = WM_USER + 23;   // nothing editable selected
 constexpr UINT TWM_RELOAD = WM_USER + 24;        // texture or its coordinates changed
 constexpr UINT TWM_SELECT_LAYER = WM_USER + 25;  // wParam layer
 constexpr UINT TWM_DELETE_KEY = WM_USER + 26;    // Delete pressed in the tree
-// Make the 3D view's device while nothing else is waiting (start-up).
+// Make the 3D view's device while nothing else is waiting (start-up); with
+// wParam 1 make the view of the object just opened.
 constexpr UINT TWM_PREPARE_VIEW = WM_USER + 30;
+// The Open worker's result (lParam, taken with TakeWorkerResult).
+constexpr UINT TWM_PROJECT_READ = WM_USER + 31;
 constexpr UINT TWM_SEARCH_UPDATES = WM_APP + 40;  // wParam 1: automatic (silent) check
 
 }  // namespace orbiform

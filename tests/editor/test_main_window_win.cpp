@@ -58,8 +58,10 @@ class Editor : public ::testing::Test {
     testui::PumpUntil([] { return false; }, 50);
     return *window_;
   }
+  // Sends a command and lets an Open that it started finish.
   void Command(UINT id, const wchar_t* path = nullptr) {
     ::SendMessageW(window_->Handle(), WM_COMMAND, id, reinterpret_cast<LPARAM>(path));
+    ASSERT_TRUE(testui::PumpUntil([this] { return !window_->Loading(); }));
   }
   // A new default object, marked as modified.
   void NewObject() {
@@ -165,8 +167,7 @@ TEST_F(Editor, RecentFilesMenuShowsShortAndShortenedPaths) {
   EXPECT_EQ(0, optionsShown_);
   ASSERT_EQ(2u, window_->CurrentOptions().recentFiles.size());
   EXPECT_EQ(std::wstring(forty.begin(), forty.end()), ItemText(window_->Menu(), IDM_RECENT_FILE_FIRST));
-  EXPECT_EQ(L"C:\\Daten\\...\\abcdefghi.ek7mobj",
-            ItemText(window_->Menu(), IDM_RECENT_FILE_FIRST + 1));
+  EXPECT_EQ(L"C:\\Daten\\...\\abcdefghi.ek7mobj", ItemText(window_->Menu(), IDM_RECENT_FILE_FIRST + 1));
   // Between the File menu's two separators.
   const int at = 8;
   EXPECT_EQ(static_cast<UINT>(IDM_RECENT_FILE_FIRST), ::GetMenuItemID(file, at));
