@@ -40,6 +40,7 @@ std::wstring Text(unsigned id) {
 
 std::function<void(HWND)> script;
 HWND scripted = nullptr;
+UINT_PTR safety = 0;
 
 BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
   wchar_t name[16] = {};
@@ -51,6 +52,11 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
   return TRUE;
 }
 
+void CALLBACK EndLeftOver(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  if (::IsWindow(scripted)) ::EndDialog(scripted, -2);
+}
+
 void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND dialog = nullptr;
   ::EnumThreadWindows(::GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
@@ -58,8 +64,9 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
   ::KillTimer(nullptr, timer);
   scripted = dialog;
   script(dialog);
-  // A script that left the dialog up must not hang the run.
-  if (::IsWindow(dialog)) ::EndDialog(dialog, -2);
+  // A script that left the dialog up must not hang the run; one that ended
+  // it has left the modal loop before this fires.
+  safety = ::SetTimer(nullptr, 0, 300, EndLeftOver);
 }
 
 // Runs `show` (which shows a modal dialog) while `steps` act on the dialog.
@@ -67,8 +74,11 @@ template <typename Show>
 auto Drive(Show show, std::function<void(HWND)> steps) {
   script = std::move(steps);
   scripted = nullptr;
+  safety = 0;
   ::SetTimer(nullptr, 0, 20, OnTimer);
-  return show();
+  auto result = show();
+  if (safety) ::KillTimer(nullptr, safety);
+  return result;
 }
 
 void Press(HWND dialog, int id) {
@@ -267,8 +277,10 @@ TEST(OptionsDialog, FromRegistryBrowseAndTheBetaWarning) {
   Options options;
   OptionsDialog dialog(options, TempPath(L"dialog-options-unused.xml"));
   dialog.SetRegistryKey(TestKey::kPath);
+  HWND betaText = nullptr;
   Drive([&] { return dialog.Run(nullptr); },
         [&](HWND d) {
+          betaText = ::GetDlgItem(d, IDC_OPTIONS_BETA_TEXT2);
           {
             TestKey key(L"C:\\Games\\Voxtrak3D\\bin\\Voxtrak.exe|D:\\Other\\tool.exe|x");
             Press(d, IDC_OPTIONS_FROM_REGISTRY);
@@ -290,10 +302,34 @@ TEST(OptionsDialog, FromRegistryBrowseAndTheBetaWarning) {
   EXPECT_EQ(ui.prompts[0].kind, L"BrowseForFolder");
   EXPECT_EQ(ui.prompts[0].caption, Text(IDS_SIM_FOLDER_MISSING));
   EXPECT_EQ(ui.prompts[2].kind, L"Balloon");
-  EXPECT_EQ(ui.prompts[2].owner, ::GetDlgItem(scripted, IDC_OPTIONS_BETA_TEXT2));
+  EXPECT_EQ(ui.prompts[2].owner, betaText);
   EXPECT_EQ(ui.prompts[2].caption, Text(IDS_WARNING));
   EXPECT_EQ(ui.prompts[2].text, Text(IDS_BETA_WARNING));
   EXPECT_EQ(ui.prompts[2].flags, UINT(TTI_WARNING));
+}
+
+BOOL CALLBACK CountBalloons(HWND window, LPARAM count) {
+  wchar_t name[32] = {};
+  ::GetClassNameW(window, name, 32);
+  if (std::wstring(name) == TOOLTIPS_CLASSW && ::IsWindowVisible(window) &&
+      (::GetWindowLongW(window, GWL_STYLE) & TTS_BALLOON))
+    ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
+TEST(OptionsDialog, TheBetaWarningIsReallyShown) {
+  // The system's own interaction: the edit's balloon where it has one,
+  // else a balloon tooltip of our own.
+  Options options;
+  int balloons = 0;
+  Drive([&] { return OptionsDialog(options, TempPath(L"dialog-options-unused.xml")).Run(nullptr); },
+        [&](HWND d) {
+          Click(d, IDC_OPTIONS_BETA);
+          Click(d, IDC_OPTIONS_BETA);  // a second warning replaces the first
+          ::EnumThreadWindows(::GetCurrentThreadId(), CountBalloons, reinterpret_cast<LPARAM>(&balloons));
+          Press(d, IDCANCEL);
+        });
+  EXPECT_EQ(balloons, 1);
 }
 
 TEST(OptionsDialog, RegistryEntriesAndStepTexts) {
