@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "editor/EditorDialogs.h"
 #include "editor/MainWindow.h"
 #include "editor/PrivateMessages.h"
 #include "editor/res/resource.h"
@@ -94,6 +95,12 @@ int RunEditor(HINSTANCE instance, const wchar_t* commandLine, int show) {
   }
   HWND activeDialog = nullptr;
   auto window = std::make_unique<MainWindow>(&activeDialog);
+  MainWindow* const main = window.get();
+  // Before the loop: the options dialog may be the first thing it runs.
+  window->SetDialogs({[main](HWND owner, Options& options) {
+                        return RunOptionsDialog(owner, options, main->OptionsPath());
+                      },
+                      RunPropertiesDialog, ShowAbout, ShowFeedback});
   return RunGuarded(window.get(), [&] {
     window->CreateMain(instance);
     ::ShowWindow(window->Handle(), show);

@@ -222,15 +222,22 @@ bool SendFeedback(HWND owner, const std::wstring& text, const std::wstring& mail
   std::string body;
   std::wstring failure;
   try {
-    mwWinAPI::DownloadFile(mwWinAPI::FeedbackAddress(ReadOwnVersion(), text, mail), body, nullptr);
-    // The service answers "OK"; anything else (an error page, a refusal of
-    // an oversized text) means the feedback did not arrive.
-    if (body.compare(0, 2, "OK") == 0) return true;
+    unsigned long status = 0;
+    mwWinAPI::DownloadFile(mwWinAPI::FeedbackAddress(ReadOwnVersion(), text, mail), body, nullptr, &status);
+    // The service answers "OK"; an error status or any other body (an error
+    // page, a refusal of an oversized text) means the feedback did not arrive.
+    const bool success = status >= 200 && status < 300;
+    if (success && body.compare(0, 2, "OK") == 0) return true;
     failure = DecodeAnsi(body.substr(0, 200));
+    while (!failure.empty() && (failure.back() == L'\n' || failure.back() == L'\r')) failure.pop_back();
+    if (!success) failure = L"HTTP " + std::to_wstring(status) + (failure.empty() ? L"" : L": " + failure);
   } catch (const mwstd::internet_error& error) {
     failure = error.what();
   }
-  mwWinAPI::Ui().ShowMessage(owner, Load(IDS_FEEDBACK_FAILED) + failure, kCaption, MB_ICONERROR);
+  // The English text ends without a separator; the detail goes on a line of its own.
+  std::wstring message = Load(IDS_FEEDBACK_FAILED);
+  if (!message.empty() && message.back() != L' ' && message.back() != L'\n') message += L'\n';
+  mwWinAPI::Ui().ShowMessage(owner, message + failure, kCaption, MB_ICONERROR);
   return false;
 }
 

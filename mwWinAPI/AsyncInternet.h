@@ -100,7 +100,10 @@ std::wstring GetInternetErrorS();
 
 // Downloads `address` synchronously into `body` and returns its length. A
 // `keepGoing` flag (may be null) that is or turns false stops it. Throws
-// mwstd::internet_error (texts 101 to 104) on failure or when stopped.
-unsigned long DownloadFile(const std::wstring& address, std::string& body, const volatile bool* keepGoing);
+// mwstd::internet_error (texts 101 to 104) on failure or when stopped. An
+// error page is a download too: `httpStatus` (may be null) receives the HTTP
+// status code, 0 when the server sent none.
+unsigned long DownloadFile(const std::wstring& address, std::string& body, const volatile bool* keepGoing,
+                           unsigned long* httpStatus = nullptr);
 
 }  // namespace mwWinAPI

@@ -297,7 +297,8 @@ std::wstring GetInternetErrorS(DWORD code) {
 
 std::wstring GetInternetErrorS() { return GetInternetErrorS(::GetLastError()); }
 
-unsigned long DownloadFile(const std::wstring& address, std::string& body, const volatile bool* keepGoing) {
+unsigned long DownloadFile(const std::wstring& address, std::string& body, const volatile bool* keepGoing,
+                           unsigned long* httpStatus) {
   struct Handle {
     HINTERNET h;
     ~Handle() {
@@ -309,6 +310,12 @@ unsigned long DownloadFile(const std::wstring& address, std::string& body, const
   Handle url{::InternetOpenUrlW(root.h, address.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0)};
   if (!url.h || (keepGoing && !*keepGoing))
     throw mwstd::internet_error(LibraryText(IDS_NET_OPEN) + GetLastErrorS());
+  if (httpStatus) {
+    DWORD code = 0, size = sizeof code;
+    *httpStatus =
+        ::HttpQueryInfoW(url.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr) ? code
+                                                                                                        : 0;
+  }
   body.clear();
   unsigned long total = 0;
   char chunk[128];

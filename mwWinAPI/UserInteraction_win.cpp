@@ -14,6 +14,45 @@ namespace {
 
 std::atomic<UserInteraction*> replaced{nullptr};
 
+// How long a balloon of ShowTrackingBalloon stays up.
+constexpr UINT kBalloonMilliseconds = 10000;
+
+void CALLBACK CloseBalloon(HWND balloon, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(balloon, timer);
+  ::DestroyWindow(balloon);
+}
+
+// A balloon below the middle of `control`, for edit controls that do not
+// show one themselves (common controls before version 6, and some of their
+// reimplementations). It belongs to the control's window, which destroys it
+// with itself; a new one replaces the last.
+void ShowTrackingBalloon(HWND control, const std::wstring& title, const std::wstring& text, int icon) {
+  static HWND last = nullptr;
+  if (last && ::IsWindow(last)) ::DestroyWindow(last);
+  const HWND owner = ::GetAncestor(control, GA_ROOT);
+  const HWND balloon = ::CreateWindowExW(
+      WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP,
+      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+      reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(control, GWLP_HINSTANCE)), nullptr);
+  last = balloon;
+  if (!balloon) return;
+  ::SendMessageW(balloon, TTM_SETMAXTIPWIDTH, 0, 600);  // lets "\n" break the line
+  std::wstring buffer = text;  // the tool wants a writable text
+  TTTOOLINFOW tool = {};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_IDISHWND;
+  tool.hwnd = owner;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = buffer.data();
+  ::SendMessageW(balloon, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  ::SendMessageW(balloon, TTM_SETTITLEW, icon, reinterpret_cast<LPARAM>(title.c_str()));
+  RECT area;
+  ::GetWindowRect(control, &area);
+  ::SendMessageW(balloon, TTM_TRACKPOSITION, 0, MAKELPARAM((area.left + area.right) / 2, area.bottom));
+  ::SendMessageW(balloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+  ::SetTimer(balloon, 1, kBalloonMilliseconds, CloseBalloon);
+}
+
 std::wstring RunFileDialog(const FileDialogRequest& request, bool save) {
   wchar_t path[MAX_PATH] = {};
   request.initialPath.copy(path, MAX_PATH - 1);
@@ -84,7 +123,8 @@ void SystemInteraction::BalloonTip(HWND edit, const std::wstring& title, const s
   tip.pszTitle = title.c_str();
   tip.pszText = text.c_str();
   tip.ttiIcon = icon;
-  ::SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip));
+  if (::SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip))) return;
+  ShowTrackingBalloon(edit, title, text, icon);
 }
 
 bool SystemInteraction::TrayBalloon(HWND window, UINT id, const std::wstring& tip, const std::wstring& title,

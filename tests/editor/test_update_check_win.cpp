@@ -191,6 +191,6 @@ TEST(UpdateCheck, FeedbackSucceedsOnlyWhenTheServiceAcceptedIt) {
     Search search("HTTP/1.1 413 Too Large\r\nContent-Length: 8\r\n\r\ntoo long");
     EXPECT_FALSE(SendFeedback(search.owner.Handle(), L"text", L""));
     ASSERT_EQ(search.ui.prompts.size(), 1u);
-    EXPECT_EQ(search.ui.prompts[0].text, Text(IDS_FEEDBACK_FAILED) + L"too long");
+    EXPECT_EQ(search.ui.prompts[0].text, Text(IDS_FEEDBACK_FAILED) + L"\nHTTP 413: too long");
   }
 }

@@ -1,0 +1,433 @@
+// The options, object properties, About and feedback dialogs.
+#include "editor/EditorDialogs.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "editor/OptionsStore.h"
+#include "editor/UpdateCheck.h"
+#include "editor/res/resource.h"
+#include "mwWinAPI/Exceptions.h"
+#include "mwWinAPI/Fields.h"
+#include "mwWinAPI/StringTable.h"
+#include "mwWinAPI/UpdateService.h"
+#include "mwWinAPI/UserInteraction.h"
+#include "mwWinAPI/Utf.h"
+
+namespace orbiform {
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"Orbiform2";
+
+std::wstring Load(unsigned id) {
+  mwWinAPI::StringTable strings;
+  return strings.LoadS(id);
+}
+
+HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
+
+bool Checked(HWND dialog, int id) { return ::IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+void Check(HWND dialog, int id, bool on) { ::CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
+
+// Long texts (an object's info, feedback) must be typed and pasted in full:
+// an edit control takes only about 32,000 characters from the keyboard unless told.
+void Unlimit(HWND edit) { ::SendMessageW(edit, EM_SETLIMITTEXT, 0, 0); }
+
+void FillList(HWND combo, std::initializer_list<unsigned> ids, int selected) {
+  ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+  for (unsigned id : ids) {
+    const std::wstring text = Load(id);
+    ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  ::SendMessageW(combo, CB_SETCURSEL, selected, 0);
+}
+
+int Selection(HWND combo) { return static_cast<int>(::SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
+
+// Box texts whose first part ends without a blank or colon get a line break
+// before the detail, so that the two do not run together.
+std::wstring Join(const std::wstring& head, const std::wstring& tail) {
+  if (head.empty() || tail.empty() || head.back() == L' ' || head.back() == L'\n' || head.back() == L':')
+    return head + tail;
+  return head + L"\n" + tail;
+}
+
+void ShowFailure(HWND owner, const mwstd::exception& error) {
+  mwWinAPI::Ui().ShowMessage(owner, error.what(), kCaption, MB_ICONERROR);
+}
+
+}  // namespace
+
+// --- helpers ---
+
+std::wstring FolderOfFirstEntry(const std::wstring& paths) {
+  const std::wstring first = paths.substr(0, paths.find(L'|'));
+  if (first.find_first_not_of(L' ') == std::wstring::npos) return {};
+  const DWORD needed = ::GetFullPathNameW(first.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return {};
+  std::vector<wchar_t> full(needed + 1);
+  wchar_t* filePart = nullptr;
+  const DWORD length = ::GetFullPathNameW(first.c_str(), needed + 1, full.data(), &filePart);
+  if (length == 0 || length > needed) return {};
+  std::wstring folder = filePart ? std::wstring(full.data(), filePart) : std::wstring(full.data(), length);
+  if (folder.empty()) return {};
+  if (folder.back() != L'\\') folder += L'\\';
+  return folder;
+}
+
+std::wstring SimulatorFolderFromRegistry(const wchar_t* key) {
+  HKEY handle = nullptr;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return {};
+  std::wstring value;
+  DWORD type = 0, bytes = 0;
+  // The value may grow between the two calls: ask again until it fits.
+  LONG result = ERROR_MORE_DATA;
+  for (int attempt = 0; attempt < 3 && result == ERROR_MORE_DATA; ++attempt) {
+    result = ::RegQueryValueExW(handle, kSimulatorInstallValue, nullptr, &type, nullptr, &bytes);
+    if (result != ERROR_SUCCESS) break;
+    value.assign(bytes / sizeof(wchar_t) + 1, L'\0');
+    DWORD capacity = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    result = ::RegQueryValueExW(handle, kSimulatorInstallValue, nullptr, &type,
+                                reinterpret_cast<BYTE*>(value.data()), &capacity);
+    bytes = capacity;
+  }
+  ::RegCloseKey(handle);
+  if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return {};
+  // A stored text need not end with a zero; one it has is not part of it.
+  value.resize(std::min<std::size_t>(value.size(), bytes / sizeof(wchar_t)));
+  value.resize(std::wcslen(value.c_str()));
+  return FolderOfFirstEntry(value);
+}
+
+int StepsFromText(const std::wstring& text, int current) {
+  const std::size_t first = text.find_first_not_of(L' ');
+  if (first == std::wstring::npos) return current;
+  const std::size_t last = text.find_last_not_of(L' ');
+  long long value = 0;
+  for (std::size_t i = first; i <= last; ++i) {
+    if (text[i] < L'0' || text[i] > L'9') return current;
+    value = std::min<long long>(value * 10 + (text[i] - L'0'), kMaxHistorySteps);
+  }
+  return static_cast<int>(value);
+}
+
+std::wstring VersionLine(const std::wstring& path) {
+  const std::wstring version = ReadFileVersion(path);
+  if (version.empty()) return L"Version ?";
+  std::wstring line = L"Version " + version;
+  DWORD ignored = 0;
+  const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  std::vector<unsigned char> block(size);
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (size && ::GetFileVersionInfoW(path.c_str(), 0, size, block.data()) &&
+      ::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
+      length >= sizeof(VS_FIXEDFILEINFO) && (fixed->dwFileFlags & fixed->dwFileFlagsMask & VS_FF_PRERELEASE))
+    line += L" PreRelease";
+  return line;
+}
+
+// --- options ---
+
+OptionsDialog::OptionsDialog(Options& options, std::wstring optionsPath)
+    : Dialog(L"Options"), options_(options), optionsPath_(std::move(optionsPath)) {}
+
+INT_PTR OptionsDialog::Run(HWND owner) { return RunModal(Instance(), MAKEINTRESOURCEW(IDD_OPTIONS), owner); }
+
+INT_PTR OptionsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      OnInit();
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_OPTIONS_BROWSE:
+          OnBrowse();
+          return TRUE;
+        case IDC_OPTIONS_FROM_REGISTRY:
+          OnFromRegistry();
+          return TRUE;
+        case IDC_OPTIONS_BETA:
+          if (HIWORD(wParam) == BN_CLICKED) OnBetaYes();
+          return TRUE;
+        case IDOK:
+          OnOk();
+          return TRUE;
+        case IDCANCEL:
+          End(IDCANCEL);
+          return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
+void OptionsDialog::OnInit() {
+  const HWND dialog = Handle();
+  FillList(Item(IDC_OPTIONS_NUMBER_FORMAT), {IDS_FORMAT_CLASSIC, IDS_FORMAT_GERMAN},
+           options_.numberFormat != 0 ? 1 : 0);
+  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_SIM_FOLDER, options_.voxtrakPath);
+  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_UNDO_STEPS, std::to_wstring(options_.undoSteps));
+  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_REDO_STEPS, std::to_wstring(options_.redoSteps));
+  Unlimit(Item(IDC_OPTIONS_INFO));
+  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_AUTHOR, options_.defaultAuthor);
+  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_INFO, options_.defaultInfo);
+  // The list's order is not the stored values' order of the texts' ids.
+  const int frequency =
+      options_.updateFrequency >= 0 && options_.updateFrequency <= 4 ? options_.updateFrequency : 0;
+  FillList(
+      Item(IDC_OPTIONS_UPDATE_FREQUENCY),
+      {IDS_UPDATES_NEVER, IDS_UPDATES_EACH_START, IDS_UPDATES_DAILY, IDS_UPDATES_WEEKLY, IDS_UPDATES_MONTHLY},
+      frequency);
+  Check(dialog, IDC_OPTIONS_NO_BETA, !options_.includeBetaUpdates);
+  Check(dialog, IDC_OPTIONS_BETA, options_.includeBetaUpdates);
+  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_BETA_TEXT1, Load(IDS_BETA_SEARCH_ALSO));
+  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_BETA_TEXT2, Load(IDS_BETA_UPDATES));
+}
+
+void OptionsDialog::OnBrowse() {
+  std::wstring folder = mwWinAPI::Ui().BrowseForFolder(Handle(), Load(IDS_SIM_FOLDER_MISSING));
+  if (folder.empty()) return;
+  if (folder.back() != L'\\') folder += L'\\';
+  mwWinAPI::SetItemText(Handle(), IDC_OPTIONS_SIM_FOLDER, folder);
+}
+
+void OptionsDialog::OnFromRegistry() {
+  mwWinAPI::SetItemText(Handle(), IDC_OPTIONS_SIM_FOLDER, SimulatorFolderFromRegistry(registryKey_.c_str()));
+}
+
+void OptionsDialog::OnBetaYes() {
+  mwWinAPI::Ui().BalloonTip(Item(IDC_OPTIONS_BETA_TEXT2), Load(IDS_WARNING), Load(IDS_BETA_WARNING),
+                            TTI_WARNING);
+}
+
+void OptionsDialog::OnOk() {
+  const HWND dialog = Handle();
+  options_.numberFormat = Selection(Item(IDC_OPTIONS_NUMBER_FORMAT)) == 1 ? 1 : 0;
+  const int frequency = Selection(Item(IDC_OPTIONS_UPDATE_FREQUENCY));
+  if (frequency >= 0) options_.updateFrequency = frequency;
+  options_.includeBetaUpdates = Checked(dialog, IDC_OPTIONS_BETA);
+  options_.voxtrakPath = mwWinAPI::GetItemText(dialog, IDC_OPTIONS_SIM_FOLDER);
+  options_.defaultAuthor = mwWinAPI::GetItemText(dialog, IDC_OPTIONS_AUTHOR);
+  options_.defaultInfo = mwWinAPI::GetItemText(dialog, IDC_OPTIONS_INFO);
+  options_.redoSteps =
+      StepsFromText(mwWinAPI::GetItemText(dialog, IDC_OPTIONS_REDO_STEPS), options_.redoSteps);
+  options_.undoSteps =
+      StepsFromText(mwWinAPI::GetItemText(dialog, IDC_OPTIONS_UNDO_STEPS), options_.undoSteps);
+  try {
+    SaveOptions(options_, optionsPath_);
+  } catch (const mwstd::exception& error) {
+    // The settings hold for this run; the user must know they will not return.
+    mwWinAPI::Ui().ShowMessage(dialog, Join(Load(IDS_OPTIONS_NOT_SAVED), error.what()), kCaption,
+                               MB_ICONWARNING);
+  }
+  End(IDOK);
+}
+
+// --- object properties ---
+
+PropertiesDialog::PropertiesDialog(RoundObject& object) : Dialog(L"Properties"), object_(object) {}
+
+INT_PTR PropertiesDialog::Run(HWND owner) {
+  return RunModal(Instance(), MAKEINTRESOURCEW(IDD_OBJECT_PROPERTIES), owner);
+}
+
+INT_PTR PropertiesDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      OnInit();
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK:
+          OnOk();
+          return TRUE;
+        case IDCANCEL:
+          End(IDCANCEL);
+          return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
+void PropertiesDialog::OnInit() {
+  const HWND dialog = Handle();
+  Check(dialog, IDC_PROPERTIES_BASE_AREA, HasBaseFace(object_.GrundDeckFl()));
+  Check(dialog, IDC_PROPERTIES_TOP_AREA, HasTopFace(object_.GrundDeckFl()));
+  Unlimit(Item(IDC_PROPERTIES_INFO));
+  mwWinAPI::SetItemText(dialog, IDC_PROPERTIES_AUTHOR, object_.FileAuthor());
+  mwWinAPI::SetItemText(dialog, IDC_PROPERTIES_INFO, object_.FileInfo());
+}
+
+void PropertiesDialog::OnOk() {
+  const HWND dialog = Handle();
+  object_.SetFileAuthor(mwWinAPI::GetItemText(dialog, IDC_PROPERTIES_AUTHOR));
+  object_.SetFileInfo(mwWinAPI::GetItemText(dialog, IDC_PROPERTIES_INFO));
+  const bool base = Checked(dialog, IDC_PROPERTIES_BASE_AREA), top = Checked(dialog, IDC_PROPERTIES_TOP_AREA);
+  object_.SetGrundDeckFl((base ? 1 : 0) | (top ? 2 : 0));
+  End(IDOK);
+}
+
+// --- About ---
+
+AboutDialog::AboutDialog() : Dialog(L"About") {}
+
+void AboutDialog::Run(HWND owner) { RunModal(Instance(), MAKEINTRESOURCEW(IDD_ABOUT), owner); }
+
+INT_PTR AboutDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      OnInit();
+      return TRUE;
+    case WM_CTLCOLORSTATIC:
+      return OnLinkColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SETCURSOR:
+      if (!OnSetCursor(reinterpret_cast<HWND>(wParam))) return FALSE;
+      SetMessageResult(TRUE);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_ABOUT_LINK:
+          if (HIWORD(wParam) == STN_CLICKED)
+            mwWinAPI::Ui().OpenWithShell(Handle(), mwWinAPI::kDefaultServiceAddress, L"", SW_SHOWNORMAL);
+          return TRUE;
+        case IDOK:
+        case IDCANCEL:
+          End(IDOK);
+          return TRUE;
+      }
+      break;
+    case WM_DESTROY:
+      // The link lets go of the font before it is deleted.
+      ::SendMessageW(Item(IDC_ABOUT_LINK), WM_SETFONT, 0, FALSE);
+      linkFont_.Reset();
+      break;
+  }
+  return FALSE;
+}
+
+void AboutDialog::OnInit() {
+  wchar_t path[MAX_PATH * 4];
+  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+  if (length > 0 && length < MAX_PATH * 4)
+    mwWinAPI::SetItemText(Handle(), IDC_ABOUT_VERSION, VersionLine(path));
+  mwWinAPI::SetItemText(Handle(), IDC_ABOUT_BUILD, L"UNICODE");
+  mwWinAPI::SetItemText(Handle(), IDC_ABOUT_LINK, mwWinAPI::kDefaultServiceAddress);
+
+  const auto font = reinterpret_cast<HFONT>(::SendMessageW(Handle(), WM_GETFONT, 0, 0));
+  LOGFONTW description = {};
+  if (::GetObjectW(font ? font : ::GetStockObject(DEFAULT_GUI_FONT), sizeof description, &description)) {
+    description.lfUnderline = TRUE;
+    linkFont_.Reset(::CreateFontIndirectW(&description));
+    if (linkFont_)
+      ::SendMessageW(Item(IDC_ABOUT_LINK), WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.Get()), TRUE);
+  }
+}
+
+INT_PTR AboutDialog::OnLinkColour(HDC dc, HWND control) {
+  if (control != Item(IDC_ABOUT_LINK)) return FALSE;
+  ::SetTextColor(dc, ::GetSysColor(COLOR_HIGHLIGHT));
+  ::SetBkMode(dc, TRANSPARENT);
+  return reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+}
+
+bool AboutDialog::OnSetCursor(HWND control) {
+  if (control != Item(IDC_ABOUT_LINK)) return false;
+  ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+  return true;
+}
+
+// --- feedback ---
+
+FeedbackDialog::FeedbackDialog() : Dialog(L"Feedback") {}
+
+INT_PTR FeedbackDialog::Run(HWND owner) {
+  return RunModal(Instance(), MAKEINTRESOURCEW(IDD_FEEDBACK), owner);
+}
+
+INT_PTR FeedbackDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      Unlimit(Item(IDC_FEEDBACK_TEXT));
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_FEEDBACK_SEND:
+          OnSend();
+          return TRUE;
+        case IDC_FEEDBACK_CANCEL:
+        case IDCANCEL:
+          OnClose();
+          return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
+void FeedbackDialog::OnSend() {
+  const std::wstring text = mwWinAPI::GetItemText(Handle(), IDC_FEEDBACK_TEXT);
+  if (text.size() <= 5) {
+    mwWinAPI::Ui().ShowMessage(Handle(), Load(IDS_FEEDBACK_TOO_SHORT), kCaption, MB_OK);
+    return;
+  }
+  // The request carries the text in its address, which the service caps:
+  // rather than cut the text silently, the user shortens it.
+  if (mwWinAPI::ToUtf8(text).size() > mwWinAPI::kMaxFeedbackBytes) {
+    mwWinAPI::Ui().ShowMessage(Handle(), Load(IDS_FEEDBACK_TOO_LONG), kCaption, MB_ICONWARNING);
+    return;
+  }
+  // The boxes belong to this dialog: with the main window as their owner,
+  // Send could be pressed again while one is up.
+  if (SendFeedback(Handle(), text, mwWinAPI::GetItemText(Handle(), IDC_FEEDBACK_MAIL))) End(IDOK);
+}
+
+void FeedbackDialog::OnClose() {
+  if (mwWinAPI::GetItemText(Handle(), IDC_FEEDBACK_TEXT).size() > 5 &&
+      mwWinAPI::Ui().ShowMessage(Handle(), Load(IDS_CLOSE_DIALOG_PROMPT), kCaption, MB_YESNO) != IDYES)
+    return;
+  End(IDCANCEL);
+}
+
+// --- the main window's seam ---
+
+bool RunOptionsDialog(HWND owner, Options& options, const std::wstring& optionsPath) {
+  try {
+    return OptionsDialog(options, optionsPath).Run(owner) == IDOK;
+  } catch (const mwstd::exception& error) {
+    ShowFailure(owner, error);
+    return false;
+  }
+}
+
+bool RunPropertiesDialog(HWND owner, RoundObject& object) {
+  try {
+    return PropertiesDialog(object).Run(owner) == IDOK;
+  } catch (const mwstd::exception& error) {
+    ShowFailure(owner, error);
+    return false;
+  }
+}
+
+void ShowAbout(HWND owner) {
+  try {
+    AboutDialog().Run(owner);
+  } catch (const mwstd::exception& error) {
+    ShowFailure(owner, error);
+  }
+}
+
+void ShowFeedback(HWND owner) {
+  try {
+    FeedbackDialog().Run(owner);
+  } catch (const mwstd::exception& error) {
+    ShowFailure(owner, error);
+  }
+}
+
+}  // namespace orbiform
