@@ -42,10 +42,11 @@ class TransactedFileOps {
 
   bool HasTransaction() const { return transaction_ != nullptr; }
 
-  // Creates (or truncates) `path` for writing, not shared. Returns
-  // INVALID_HANDLE_VALUE on failure (GetLastError tells why); the caller
+  // Opens `path` for writing, not shared: by default created or truncated.
+  // Returns INVALID_HANDLE_VALUE on failure (GetLastError tells why; after
+  // OPEN_ALWAYS, ERROR_ALREADY_EXISTS tells an existing file); the caller
   // closes the handle.
-  HANDLE OpenForWriting(const std::wstring& path);
+  HANDLE OpenForWriting(const std::wstring& path, DWORD disposition = CREATE_ALWAYS);
   // Moves a file; an existing destination is replaced by no flag but
   // MOVEFILE_REPLACE_EXISTING. False on failure.
   bool Move(const std::wstring& from, const std::wstring& to, DWORD flags = 0);

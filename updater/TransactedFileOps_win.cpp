@@ -89,14 +89,13 @@ TransactedFileOps::~TransactedFileOps() {
   }
 }
 
-HANDLE TransactedFileOps::OpenForWriting(const std::wstring& path) {
+HANDLE TransactedFileOps::OpenForWriting(const std::wstring& path, DWORD disposition) {
   if (transaction_) {
-    return Function<CreateFileFn>(kCreateFile)(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    return Function<CreateFileFn>(kCreateFile)(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
                                                FILE_ATTRIBUTE_NORMAL, nullptr, transaction_, nullptr,
                                                nullptr);
   }
-  return ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
+  return ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 bool TransactedFileOps::Move(const std::wstring& from, const std::wstring& to, DWORD flags) {
