@@ -60,6 +60,8 @@ class DownloadJob {
   // Throws mwstd::out_of_range "Der Index ist nicht vorhanden" for an index
   // at or above LinkCount().
   const std::wstring& Link(std::size_t index) const;
+  // The links for the file thread, which runs while LinkCount refuses.
+  const std::vector<std::wstring>& Links() const { return lines_; }
   // The link's path relative to the editor's folder (LocalPath); throws as Link.
   std::wstring TargetPath(std::size_t index) const;
 
