@@ -122,6 +122,13 @@ std::wstring Installer::Install() {
   if (state != READY_TO_COPY && state != FILES_WRITTEN) job_.Require(READY_TO_COPY);
 
   if (state == READY_TO_COPY) {
+    // The open targets belong to the installer that opened them; another
+    // would write nothing and report it done.
+    if (targets_.size() != job_.LinkCount()) {
+      targets_.clear();
+      job_.SetState(READY_TO_UPDATE);
+      job_.Require(READY_TO_COPY);
+    }
     for (std::size_t i = 0; i < targets_.size(); ++i) {
       const std::string& data = job_.FileData(i);
       const HANDLE file = targets_[i].file.Get();

@@ -115,6 +115,13 @@ TEST_F(InstallerTest, TargetHeldOpenFailsWithoutHarmAndARetrySucceeds) {
     EXPECT_FALSE(Exists(In(L"c.txt")));
   }
   ASSERT_TRUE(installer.OpenTargets());
+  {
+    // Only the installer that holds the open targets may write them.
+    Installer other(folder.Path(), job, log, ops, FakeText, self);
+    EXPECT_THROW(other.Install(), mwstd::invalid_argument);
+    EXPECT_EQ(READY_TO_UPDATE, job.State());
+  }
+  job.SetState(READY_TO_COPY);
   EXPECT_EQ(L"", installer.Install());
   EXPECT_EQ("new a", GetBytes(In(L"a.txt")));
   EXPECT_EQ("new b", GetBytes(In(L"b.txt")));
