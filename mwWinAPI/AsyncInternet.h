@@ -54,6 +54,11 @@ class AsyncInternet {
   // The text of the last error; clears it.
   std::wstring GetLastErrorMessage();
 
+  // The most bytes a body may have (0: no limit, the default). A body that
+  // announces or reaches more fails with ERROR_FILE_TOO_LARGE, so a hostile
+  // server cannot fill the memory. Set it between downloads.
+  void SetMaxBytes(std::size_t maxBytes) { maxBytes_ = maxBytes; }
+
   bool IsBusy() const { return busy_; }
   // The body; complete after a successful download. Not to be read while busy.
   const std::string& Data() const { return data_; }
@@ -74,6 +79,9 @@ class AsyncInternet {
   // notice sent) or a read is pending (false). Throws mwstd::internet_error
   // for a failed read, with the request closed and the code kept.
   bool ContinueReading();
+  bool TooLarge() const { return maxBytes_ != 0 && data_.size() > maxBytes_; }
+  // Closes the request after a failure of the read phase and throws its text.
+  [[noreturn]] void FailReading(DWORD code);
   void OnRequestComplete(const INTERNET_ASYNC_RESULT& result);
 
   HINTERNET root_ = nullptr;
@@ -81,6 +89,7 @@ class AsyncInternet {
   std::atomic<bool> requestClosed_{false};  // Abort closed it; its pending read still reports
   std::string data_;
   DWORD contentLength_ = 0;
+  std::size_t maxBytes_ = 0;
   INTERNET_BUFFERSA transfer_{};
   std::unique_ptr<char[]> buffer_;
   DWORD bufferSize_ = 0;

@@ -124,6 +124,7 @@ bool AsyncInternet::StartDownload(int* progress) {
   DWORD length = 0, size = sizeof(length);
   if (::HttpQueryInfoW(request_, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr))
     contentLength_ = length;
+  if (maxBytes_ != 0 && contentLength_ > maxBytes_) FailReading(ERROR_FILE_TOO_LARGE);
   // A lying or huge length must not make the buffer overflow its size type;
   // it is only the read size, the data grows as it arrives.
   bufferSize_ =
@@ -152,10 +153,12 @@ bool AsyncInternet::ContinueReading() {
     if (done || (::GetLastError() != ERROR_IO_PENDING && ::GetLastError() != 0)) readPending_ = false;
     return done;
   };
+  if (TooLarge()) FailReading(ERROR_FILE_TOO_LARGE);
   while ((ok = read()) && transfer_.dwBufferLength != 0) {
     data_.append(static_cast<const char*>(transfer_.lpvBuffer), transfer_.dwBufferLength);
     transfer_.dwBufferLength = bufferSize_;
     UpdateReadProgress();
+    if (TooLarge()) FailReading(ERROR_FILE_TOO_LARGE);
   }
   UpdateReadProgress();
   if (ok) {
@@ -170,6 +173,10 @@ bool AsyncInternet::ContinueReading() {
   }
   const DWORD code = ::GetLastError();
   if (code == 0 || code == ERROR_IO_PENDING) return false;
+  FailReading(code);
+}
+
+void AsyncInternet::FailReading(DWORD code) {
   if (HINTERNET request = request_.exchange(nullptr)) {
     if (!requestClosed_) ::InternetCloseHandle(request);
   }

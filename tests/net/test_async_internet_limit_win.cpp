@@ -1,0 +1,75 @@
+// The byte limit of AsyncInternet: a body that announces or streams more than
+// allowed fails at once instead of filling the memory.
+#include <windows.h>
+#include <winsock2.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "mwWinAPI/AsyncInternet.h"
+#include "mwWinAPI/Exceptions.h"
+#include "tests/net/StallingServer.h"
+
+using mwWinAPI::AsyncInternet;
+using testnet::StallingServer;
+
+namespace {
+
+// Opens the server's address and starts the body; false when StartDownload
+// refused at once.
+bool Start(AsyncInternet& net, HANDLE event, const StallingServer& server, int& progress) {
+  net.OpenUrl(server.Address(), &progress);
+  EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+  EXPECT_FALSE(net.IsError());
+  try {
+    net.StartDownload(&progress);
+  } catch (const mwstd::internet_error&) {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST(AsyncInternetLimit, AnnouncedOrStreamedExcessFails) {
+  HANDLE event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  {
+    // A length above the limit is refused before a byte of the body is read.
+    StallingServer announced("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\nxx");
+    AsyncInternet net(event);
+    net.SetMaxBytes(16384);
+    int progress = 0;
+    EXPECT_FALSE(Start(net, event, announced, progress));
+    EXPECT_TRUE(net.IsError());
+    EXPECT_FALSE(net.IsBusy());
+  }
+  {
+    // No length, a body that goes on and never ends: it fails once past the
+    // limit, without waiting for the end.
+    StallingServer endless("HTTP/1.0 200 OK\r\n\r\n" + std::string(200000, 'y'));
+    AsyncInternet net(event);
+    net.SetMaxBytes(16384);
+    int progress = 0;
+    if (Start(net, event, endless, progress)) {
+      ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+    }
+    EXPECT_TRUE(net.IsError());
+    EXPECT_FALSE(net.IsBusy());
+    EXPECT_LT(net.Data().size(), 16384u + 65536u);
+  }
+  {
+    // Within the limit: whole.
+    StallingServer small("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + std::string(1000, 'z'));
+    AsyncInternet net(event);
+    net.SetMaxBytes(1000);
+    int progress = 0;
+    if (Start(net, event, small, progress)) {
+      ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+    }
+    EXPECT_FALSE(net.IsError());
+    EXPECT_EQ(std::string(1000, 'z'), net.Data());
+  }
+  ::CloseHandle(event);
+}

@@ -1,0 +1,111 @@
+#pragma once
+// A small HTTP server on 127.0.0.1 for the updater's download tests: each
+// path has a fixed reply; a path marked as stalling sends its part and then
+// holds the connection, as a reply that never ends.
+#include <winsock2.h>
+// after winsock2.h
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <thread>
+
+namespace updatertest {
+
+class TestServer {
+ public:
+  TestServer() {
+    WSADATA data;
+    ::WSAStartup(MAKEWORD(2, 2), &data);
+    listener_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    ::listen(listener_, 8);
+    int length = sizeof(address);
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+  }
+  ~TestServer() {
+    ::SetEvent(stop_);
+    if (thread_.joinable()) thread_.join();
+    ::closesocket(listener_);
+    ::CloseHandle(stop_);
+    ::WSACleanup();
+  }
+
+  // Routes are set before Start.
+  void Serve(const std::string& path, const std::string& body) { routes_[path] = {body, false}; }
+  // Sends `head` (status line, headers and part of a body) and nothing more.
+  void Stall(const std::string& path, const std::string& head) { routes_[path] = {head, true}; }
+  void Start() {
+    thread_ = std::thread([this] {
+      while (WaitReadable(listener_)) {
+        const SOCKET client = ::accept(listener_, nullptr, nullptr);
+        if (client == INVALID_SOCKET) continue;
+        Answer(client);
+      }
+    });
+  }
+
+  std::wstring Address(const std::string& path) const {
+    return L"http://127.0.0.1:" + std::to_wstring(port_) + std::wstring(path.begin(), path.end());
+  }
+
+ private:
+  struct Route {
+    std::string text;
+    bool stall = false;
+  };
+
+  void Answer(SOCKET client) {
+    std::string request;
+    char chunk[2048];
+    while (request.find("\r\n\r\n") == std::string::npos && WaitReadable(client)) {
+      const int got = ::recv(client, chunk, sizeof chunk, 0);
+      if (got <= 0) break;
+      request.append(chunk, got);
+    }
+    const std::size_t start = request.find(' ') + 1;
+    const std::string path = request.substr(start, request.find(' ', start) - start);
+    const auto route = routes_.find(path);
+    std::string reply;
+    if (route == routes_.end()) {
+      reply = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    } else if (route->second.stall) {
+      reply = route->second.text;
+    } else {
+      reply = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(route->second.text.size()) +
+              "\r\nConnection: close\r\n\r\n" + route->second.text;
+    }
+    for (std::size_t sent = 0; sent < reply.size();) {
+      const int n = ::send(client, reply.data() + sent, static_cast<int>(reply.size() - sent), 0);
+      if (n <= 0) break;
+      sent += n;
+    }
+    if (route != routes_.end() && route->second.stall) ::WaitForSingleObject(stop_, INFINITE);
+    ::shutdown(client, SD_SEND);
+    ::closesocket(client);
+  }
+
+  // True once `s` has something to read; false when the server is stopping.
+  bool WaitReadable(SOCKET s) {
+    while (::WaitForSingleObject(stop_, 0) != WAIT_OBJECT_0) {
+      fd_set set;
+      FD_ZERO(&set);
+      FD_SET(s, &set);
+      timeval tick{0, 20000};
+      if (::select(0, &set, nullptr, nullptr, &tick) != 0) return true;
+    }
+    return false;
+  }
+
+  std::map<std::string, Route> routes_;
+  SOCKET listener_;
+  int port_ = 0;
+  HANDLE stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread thread_;
+};
+
+}  // namespace updatertest
