@@ -278,6 +278,21 @@ TEST_F(Editor, NewUndoRedoAndCancelledExport) {
   const HANDLE search = ::FindFirstFileW(folder_.Path(L"*.k7mobj").c_str(), &found);
   EXPECT_EQ(INVALID_HANDLE_VALUE, search);
   if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+
+  // OBJ export writes both files; layers that cannot be applied refuse it
+  // with string 156 and write nothing.
+  script_.pathAnswers.push_back(folder_.Path(L"shape.obj"));
+  Command(IDM_EXPORT_OBJ);
+  EXPECT_TRUE(mwWinAPI::ReadFileBytes(folder_.Path(L"shape.obj")).find("\nf ") != std::string::npos);
+  EXPECT_FALSE(mwWinAPI::ReadFileBytes(folder_.Path(L"shape.mtl")).empty());
+  RoundObject& object = *window_->Handler().Current();
+  object.TextureLevels().front().endPoint = 999;
+  object.SetTexCoordsValid(false);
+  script_.pathAnswers.push_back(folder_.Path(L"refused.obj"));
+  Command(IDM_EXPORT_OBJ);
+  EXPECT_EQ(L"The texture layer could not be created, because your input is not valid",
+            script_.prompts.back().text);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(folder_.Path(L"refused.obj").c_str()));
 }
 
 TEST_F(Editor, HelpOpensThePdfOrSaysItCannot) {
@@ -304,7 +319,8 @@ TEST(EditorResources, MenuAndAcceleratorsInBothLanguages) {
   EXPECT_EQ(L"Ö&ffnen\tStrg+O", ItemText(german, IDM_OPEN));
   EXPECT_EQ(L"Objekt - &Eigenschaften\tStrg + E", ItemText(german, IDM_OBJECT_PROPERTIES));
   EXPECT_EQ(L"Über &Orbiform", ItemText(german, IDM_ABOUT));
-  EXPECT_EQ(L"Als &OBJ exportieren...", ItemText(german, IDM_EXPORT_OBJ));
+  EXPECT_EQ(L"Als &OBJ exportieren\u2026", ItemText(german, IDM_EXPORT_OBJ));
+  EXPECT_EQ(L"Export &OBJ\u2026", ItemText(english, IDM_EXPORT_OBJ));
   EXPECT_TRUE(::GetMenuState(english, IDM_ARRANGE_AUTOMATICALLY, MF_BYCOMMAND) & MF_CHECKED);
   EXPECT_NE(L"", ItemText(german, IDM_FEEDBACK));
   ::DestroyMenu(english);
