@@ -9,12 +9,11 @@
 #include <string>
 
 #include "mwWinAPI/AsyncInternet.h"
+#include "mwWinAPI/FileVersion.h"
 
 namespace orbiform {
 
-// The FileVersion string of the file at `path` (first translation that has
-// one), or empty when the file carries no version resource.
-std::wstring ReadFileVersion(const std::wstring& path);
+using mwWinAPI::ReadFileVersion;
 // The running executable's FileVersion, or empty.
 std::wstring ReadOwnVersion();
 

@@ -14,13 +14,15 @@
 namespace mwWinAPI {
 
 // Identifiers of the library's texts in the host program's string table.
+// A range of their own: both programs' tables (LibraryStrings.inc) hold them
+// beside the program's texts, which start at 101.
 enum LibraryString : unsigned {
-  IDS_NET_CONNECT = 101,
-  IDS_NET_OPEN = 102,
-  IDS_NET_READ = 103,
-  IDS_NET_STOPPED = 104,
-  IDS_NET_BUSY = 105,
-  IDS_NET_NOT_OPEN = 106,
+  IDS_NET_CONNECT = 901,
+  IDS_NET_OPEN = 902,
+  IDS_NET_READ = 903,
+  IDS_NET_STOPPED = 904,
+  IDS_NET_BUSY = 905,
+  IDS_NET_NOT_OPEN = 906,
 };
 
 class AsyncInternet {

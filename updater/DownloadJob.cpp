@@ -53,20 +53,28 @@ std::wstring DownloadJob::TargetPath(std::size_t index) const { return LocalPath
 void DownloadJob::BeginFiles() {
   Require(READY_TO_DOWNLOAD_FILES);
   data_.assign(lines_.size(), std::string());
+  signatures_.assign(lines_.size(), std::string());
   done_.assign(lines_.size(), false);
+  unsigned_.assign(lines_.size(), false);
   state_ = FILES_DOWNLOADING;
 }
 
-void DownloadJob::StoreFile(std::size_t index, std::string data) {
+void DownloadJob::StoreFile(std::size_t index, std::string data, std::string signature) {
   if (index >= data_.size()) throw mwstd::out_of_range(L"Der Index ist nicht vorhanden");
   data_[index] = std::move(data);
+  signatures_[index] = std::move(signature);
 }
 
-bool DownloadJob::FinishFiles(const std::string& errorPageAddress) {
+bool DownloadJob::FinishFiles(const std::string& errorPageAddress, SignatureCheck verify) {
   Require(FILES_DOWNLOADING);
   bool all = data_.size() == lines_.size();
   for (std::size_t i = 0; i < data_.size(); ++i) {
     done_[i] = data_[i].size() <= kMaxFileBytes && IsAcceptedFile(data_[i], errorPageAddress);
+    if (done_[i]) {
+      unsigned_[i] = !verify || !verify(data_[i], signatures_[i]);
+      done_[i] = !unsigned_[i];
+    }
+    std::string().swap(signatures_[i]);
     if (!done_[i]) {
       std::string().swap(data_[i]);
       all = false;
@@ -86,7 +94,9 @@ bool DownloadJob::IsDone(std::size_t index) const { return index < done_.size() 
 void DownloadJob::EndEarly() {
   state_ = state_ <= INFOS_DOWNLOADED ? NOTHING_DONE : READY_TO_DOWNLOAD_FILES;
   data_.clear();
+  signatures_.clear();
   done_.clear();
+  unsigned_.clear();
 }
 
 }  // namespace updater

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "updater/Signature.h"
 #include "updater/UpdateInfos.h"
 
 namespace updater {
@@ -68,13 +69,17 @@ class DownloadJob {
   // READY_TO_DOWNLOAD_FILES -> FILES_DOWNLOADING with one empty slot per
   // link. Throws as Require.
   void BeginFiles();
-  // Keeps the body of link `index`; called by the file thread only.
-  void StoreFile(std::size_t index, std::string data);
-  // After the last file: every slot must be within kMaxFileBytes and pass the
-  // error-page detector. A refused slot is emptied. True and READY_TO_UPDATE
-  // when all passed, else READY_TO_DOWNLOAD_FILES. Throws as Require for
-  // FILES_DOWNLOADING.
-  bool FinishFiles(const std::string& errorPageAddress);
+  // Keeps the body of link `index` and its signature (empty when none
+  // came); called by the file thread only. Throws mwstd::out_of_range "Der
+  // Index ist nicht vorhanden" for an index without a slot.
+  void StoreFile(std::size_t index, std::string data, std::string signature);
+  // After the last file: every slot must be within kMaxFileBytes, pass the
+  // error-page detector and carry a signature that `verify` accepts. A
+  // refused slot is emptied. True and READY_TO_UPDATE when all passed, else
+  // READY_TO_DOWNLOAD_FILES. Throws as Require for FILES_DOWNLOADING.
+  bool FinishFiles(const std::string& errorPageAddress, SignatureCheck verify);
+  // After FinishFiles: file `index` was refused for its signature.
+  bool IsUnsigned(std::size_t index) const { return index < unsigned_.size() && unsigned_[index]; }
   const std::string& FileData(std::size_t index) const;
   bool IsDone(std::size_t index) const;
 
@@ -88,7 +93,9 @@ class DownloadJob {
   std::vector<std::wstring> lines_;
   UpdateInfos infos_;
   std::vector<std::string> data_;
+  std::vector<std::string> signatures_;
   std::vector<bool> done_;
+  std::vector<bool> unsigned_;
 };
 
 }  // namespace updater

@@ -14,6 +14,7 @@
 #include "mwWinAPI/Handles.h"
 #include "updater/DownloadJob.h"
 #include "updater/Installer.h"
+#include "updater/SignatureCheck.h"
 #include "updater/TransactedFileOps.h"
 #include "updater/UpdateLog.h"
 
@@ -22,9 +23,12 @@ namespace updater {
 class Downloader {
  public:
   // Creates the completion event, the internet object and the transaction.
-  // Throws mwstd::runtime_error "Event konnten nicht erstellt werden" without
-  // an event, mwstd::internet_error when the internet cannot be opened.
-  explicit Downloader(UpdateLog& log, TextSource text = LoadText);
+  // Every downloaded file must pass `verify` with its signature (the maker's
+  // key by default). Throws mwstd::runtime_error "Event konnten nicht
+  // erstellt werden" without an event, mwstd::internet_error when the
+  // internet cannot be opened.
+  explicit Downloader(UpdateLog& log, TextSource text = LoadText,
+                      SignatureCheck verify = VerifyReleaseSignature);
   Downloader(const Downloader&) = delete;
   Downloader& operator=(const Downloader&) = delete;
   // Shutdown.
@@ -80,11 +84,10 @@ class Downloader {
             DWORD limitMs, bool sinceLastProgress);
   void Status(Params& params, unsigned id);
   void ForgetThread();
-  // After an abort, a new internet object and event for the next phase.
-  void FreshInternetIfAborted();
 
   UpdateLog& log_;
   TextSource text_;
+  SignatureCheck verify_;
   DownloadJob job_;
   mwWinAPI::UniqueHandle event_;
   std::unique_ptr<mwWinAPI::AsyncInternet> net_;

@@ -8,6 +8,7 @@
 #include "mwWinAPI/Conversions.h"
 #include "mwWinAPI/ErrorText.h"
 #include "mwWinAPI/Exceptions.h"
+#include "updater/SignatureCheck.h"
 #include "updater/UpdateInfos.h"
 #include "updater/UpdaterIds.h"
 #include "updater/UpdaterMessages.h"
@@ -34,10 +35,13 @@ unsigned OpenScale(int progress, unsigned n, unsigned i) {
 unsigned ReadScale(int progress, unsigned n, unsigned i) {
   return static_cast<unsigned>(progress) / n + (100 / n) * i;
 }
+// The signature is tiny: the file's share stays full meanwhile.
+unsigned DoneScale(int, unsigned n, unsigned i) { return (100 / n) * (i + 1); }
 
 }  // namespace
 
-Downloader::Downloader(UpdateLog& log, TextSource text) : log_(log), text_(text) {
+Downloader::Downloader(UpdateLog& log, TextSource text, SignatureCheck verify)
+    : log_(log), text_(text), verify_(verify) {
   event_.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
   if (!event_) throw mwstd::runtime_error(L"Event konnten nicht erstellt werden");
   net_ = std::make_unique<mwWinAPI::AsyncInternet>(event_.Get());
@@ -173,12 +177,25 @@ void Downloader::RunFiles(Params& params) {
       ::ResetEvent(event_.Get());
       net_->StartDownload(&progress_);
       if (!Wait(params, ReadScale, n, i, stallLimitMs_, true) || net_->IsError()) break;
-      job_.StoreFile(i, net_->Data());
+      std::string body = net_->Data();
+      // The signature beside the file; one that is missing comes back as an
+      // error page or nothing and is refused with the file at the end.
+      net_->SetMaxBytes(kMaxSignatureBytes);
+      ::ResetEvent(event_.Get());
+      net_->OpenUrl(SignatureLink(link), &progress_);
+      if (!Wait(params, DoneScale, n, i, stallLimitMs_, true) || net_->IsError()) break;
+      ::ResetEvent(event_.Get());
+      net_->StartDownload(&progress_);
+      if (!Wait(params, DoneScale, n, i, stallLimitMs_, true) || net_->IsError()) break;
+      job_.StoreFile(i, std::move(body), net_->Data());
       log_.Add(link + text_(IDS_FILE_DOWNLOADED), LOG_INFO);
       ::PostMessageW(params.window, UM_FILE_STARTED, i, 1);
     }
     if (i == n && params.keepGoing) {
-      const bool all = job_.FinishFiles(KnownErrorPageAddress());
+      const bool all = job_.FinishFiles(KnownErrorPageAddress(), verify_);
+      for (unsigned k = 0; k < n; ++k) {
+        if (job_.IsUnsigned(k)) log_.Add(job_.Links()[k] + text_(IDS_BAD_SIGNATURE), LOG_ERROR);
+      }
       ::PostMessageW(params.window, UM_FILES_DONE, n, all ? 1 : 0);
       return;
     }

@@ -63,5 +63,7 @@
 #define IDS_MOVED_TO 152
 #define IDS_SELF_UPDATED 153
 #define IDS_SELF_UPDATE_FAILED 154
+// A downloaded file without the maker's valid signature.
+#define IDS_BAD_SIGNATURE 155
 
 #endif  // ORBIFORM_UPDATER_UPDATERIDS_H

@@ -37,6 +37,12 @@ check "updater, beta page" "${M}~~~http://127.0.0.1/beta-download" \
   "$(get "$URL/get_version.php?product=XKVB&links=true&version=2.2.0")"
 check "listed file" "read me" "$(get "${F}sub/readme.txt.file")"
 check "large file length" "52428800" "$(curl -s -o /dev/null -w '%{size_download}' "${F}large.bin.file")"
+# Every file's signature beside it, the large one made by the fixture.
+curl -s -o "$RUN/readme.txt" "${F}sub/readme.txt.file" && curl -s -o "$RUN/readme.txt.sig" "${F}sub/readme.txt.file.sig"
+curl -s -o "$RUN/large.bin" "${F}large.bin.file" && curl -s -o "$RUN/large.bin.sig" "${F}large.bin.file.sig"
+check "signatures served" "ok" "$("$ROOT/scripts/sign-release" verify "$ROOT/tests/updater/keys/test-private.pem" \
+  "$RUN/readme.txt" "$RUN/large.bin" && echo ok)"
+check "signature of an unlisted file refused" "404" "$(status "${F}../secret.txt.file.sig")"
 
 mv "$RUN/data/beta.release" "$RUN/data/beta.off"
 check "missing release description" "503 no release published" \
