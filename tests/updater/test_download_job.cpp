@@ -35,6 +35,9 @@ std::wstring ThrownBy(void (*call)(DownloadJob&), DownloadJob& job) {
   return L"";
 }
 
+// Stands in for the signature check: "sig" is the only valid signature.
+bool SigChecked(const std::string&, const std::string& signature) { return signature == "sig"; }
+
 }  // namespace
 
 TEST(DownloadJob, WrongStateIsRefusedWithTheExpectedStateNamed) {
@@ -80,9 +83,9 @@ TEST(DownloadJob, FilePhaseChecksEveryFile) {
   Parsed(job);
   job.BeginFiles();
   EXPECT_EQ(L"Download läuft", ThrownBy([](DownloadJob& j) { j.LinkCount(); }, job));
-  job.StoreFile(0, "MZ program");
-  job.StoreFile(1, "<html>404 Error</html>");
-  EXPECT_FALSE(job.FinishFiles("http://h/error"));
+  job.StoreFile(0, "MZ program", "sig");
+  job.StoreFile(1, "<html>404 Error</html>", "sig");
+  EXPECT_FALSE(job.FinishFiles("http://h/error", SigChecked));
   EXPECT_EQ(READY_TO_DOWNLOAD_FILES, job.State());
   EXPECT_TRUE(job.IsDone(0));
   EXPECT_FALSE(job.IsDone(1));
@@ -90,9 +93,9 @@ TEST(DownloadJob, FilePhaseChecksEveryFile) {
 
   job.BeginFiles();  // a new attempt starts with empty slots
   EXPECT_TRUE(job.FileData(0).empty());
-  job.StoreFile(0, "MZ program");
-  job.StoreFile(1, "data");
-  EXPECT_TRUE(job.FinishFiles("http://h/error"));
+  job.StoreFile(0, "MZ program", "sig");
+  job.StoreFile(1, "data", "sig");
+  EXPECT_TRUE(job.FinishFiles("http://h/error", SigChecked));
   EXPECT_EQ(READY_TO_UPDATE, job.State());
 
   // Cancelling the file phase goes back to the parsed state, not further.
@@ -106,9 +109,31 @@ TEST(DownloadJob, OversizedFileIsRefused) {
   DownloadJob job;
   Parsed(job);
   job.BeginFiles();
-  job.StoreFile(0, std::string(kMaxFileBytes + 1, 'x'));
-  job.StoreFile(1, "data");
-  EXPECT_FALSE(job.FinishFiles(""));
+  job.StoreFile(0, std::string(kMaxFileBytes + 1, 'x'), "sig");
+  job.StoreFile(1, "data", "sig");
+  EXPECT_FALSE(job.FinishFiles("", SigChecked));
+  EXPECT_FALSE(job.IsDone(0));
+}
+
+TEST(DownloadJob, FileWithoutAValidSignatureIsRefused) {
+  DownloadJob job;
+  Parsed(job);
+  job.BeginFiles();
+  job.StoreFile(0, "MZ program", "sig");
+  job.StoreFile(1, "data", "");  // none came
+  EXPECT_FALSE(job.FinishFiles("", SigChecked));
+  EXPECT_TRUE(job.IsDone(0));
+  EXPECT_FALSE(job.IsUnsigned(0));
+  EXPECT_FALSE(job.IsDone(1));
+  EXPECT_TRUE(job.IsUnsigned(1));
+  EXPECT_TRUE(job.FileData(1).empty());
+  EXPECT_EQ(READY_TO_DOWNLOAD_FILES, job.State());
+
+  // Without a check nothing passes.
+  job.BeginFiles();
+  job.StoreFile(0, "MZ program", "sig");
+  job.StoreFile(1, "data", "sig");
+  EXPECT_FALSE(job.FinishFiles("", nullptr));
   EXPECT_FALSE(job.IsDone(0));
 }
 

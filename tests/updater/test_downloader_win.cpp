@@ -21,6 +21,11 @@ namespace {
 
 const std::string kMarker = "7315-2048-9962-4170-3385-6621";
 std::wstring FakeText(unsigned id) { return L"<" + std::to_wstring(id) + L">"; }
+// Stands in for the maker's signature where the tests are not about it.
+std::string FakeSignature(const std::string& data) { return "signed:" + std::to_string(data.size()); }
+bool FakeCheck(const std::string& data, const std::string& signature) {
+  return signature == FakeSignature(data);
+}
 
 // A message-only window whose queue collects what the threads post.
 class Receiver {
@@ -73,7 +78,7 @@ class DownloaderTest : public ::testing::Test {
 
   updatertest::TestServer server;
   UpdateLog log{SystemLogTime};
-  Downloader downloader{log, FakeText};
+  Downloader downloader{log, FakeText, FakeCheck};
   Receiver receiver;
 };
 
@@ -85,7 +90,9 @@ TEST_F(DownloaderTest, WholeRunIntoTheEditorFolder) {
   server.Serve("/info",
                kMarker + files + "\n" + files + "Orbiform2.exe.file\n" + files + "Tex/brick.bmp.file\n");
   server.Serve("/files/Orbiform2.exe.file", "MZ new editor");
+  server.Serve("/files/Orbiform2.exe.file.sig", FakeSignature("MZ new editor"));
   server.Serve("/files/Tex/brick.bmp.file", std::string(7000, 'b'));
+  server.Serve("/files/Tex/brick.bmp.file.sig", FakeSignature(std::string(7000, 'b')));
 
   const MSG infos = Infos("/info");
   ASSERT_EQ(UM_INFOS_DONE, infos.message);
@@ -202,4 +209,44 @@ TEST_F(DownloaderTest, CancelDuringTheInformationReturnsToTheStart) {
   ASSERT_EQ(UM_INFOS_DONE, again.message);
   EXPECT_EQ(1u, again.wParam) << mwWinAPI::ToUtf8(log.Entry(log.Count() - 1).text);
   EXPECT_EQ(0, again.lParam);  // nothing to update
+}
+
+TEST_F(DownloaderTest, OnlyFilesWithTheMakersSignatureAreKept) {
+  // The real check with the key this test program is built with.
+  Downloader real(log, FakeText);
+  const std::string dir = std::string("Z:") + ORBIFORM_SOURCE_DIR + "/tests/service/data/stable/2.2.0/";
+  const std::string body = mwtest::GetBytes(mwWinAPI::FromUtf8(dir + "body250.bin"));
+  const std::string signature = mwtest::GetBytes(mwWinAPI::FromUtf8(dir + "body250.bin.sig"));
+  ASSERT_EQ(250u, body.size());
+  std::string altered = body;
+  altered[100] ^= 1;
+  const std::wstring wbase = server.Address("/f/");
+  const std::string files(wbase.begin(), wbase.end());
+  server.Serve("/info", kMarker + files + "\n" + files + "good.bin.file\n" + files + "altered.bin.file\n" +
+                            files + "missing.bin.file\n");
+  server.Serve("/f/good.bin.file", body);
+  server.Serve("/f/good.bin.file.sig", signature);
+  server.Serve("/f/altered.bin.file", altered);
+  server.Serve("/f/altered.bin.file.sig", signature);
+  server.Serve("/f/missing.bin.file", body);
+  server.Start();
+  real.StartInfos(receiver.Window(), nullptr, server.Address("/info"));
+  ASSERT_EQ(1u, receiver.WaitFor(UM_INFOS_DONE).wParam);
+  ASSERT_TRUE(real.ParseInfos());
+  real.StartFiles(receiver.Window(), nullptr);
+  const MSG done = receiver.WaitFor(UM_FILES_DONE);
+  ASSERT_EQ(UM_FILES_DONE, done.message);
+  EXPECT_EQ(0, done.lParam);
+  EXPECT_EQ(READY_TO_DOWNLOAD_FILES, real.Job().State());
+  EXPECT_TRUE(real.Job().IsDone(0));
+  EXPECT_TRUE(real.Job().IsUnsigned(1));
+  EXPECT_TRUE(real.Job().IsUnsigned(2));
+  EXPECT_TRUE(Logged(L"altered.bin.file<155>", LOG_ERROR));
+  EXPECT_TRUE(Logged(L"missing.bin.file<155>", LOG_ERROR));
+  EXPECT_FALSE(Logged(L"good.bin.file<155>", LOG_ERROR));
+  // Nothing can be installed from a refused phase.
+  mwtest::TempFolder folder;
+  Installer installer(folder.Path(), real.Job(), log, real.Ops(), FakeText);
+  EXPECT_THROW(installer.OpenTargets(), mwstd::invalid_argument);
+  EXPECT_FALSE(mwtest::Exists(folder.Path(L"good.bin")));
 }

@@ -32,8 +32,8 @@ class InstallerTest : public ::testing::Test {
     ASSERT_EQ(InfosReply::Lines, job.TakeInfos("7315-2048-9962-4170-3385-6621" + lines, Decode));
     ASSERT_TRUE(job.ParseInfos());
     job.BeginFiles();
-    for (std::size_t i = 0; i < files.size(); ++i) job.StoreFile(i, files[i]);
-    ASSERT_TRUE(job.FinishFiles(""));
+    for (std::size_t i = 0; i < files.size(); ++i) job.StoreFile(i, files[i], "signed");
+    ASSERT_TRUE(job.FinishFiles("", [](const std::string&, const std::string& s) { return s == "signed"; }));
   }
   std::wstring In(const std::wstring& name) const { return folder.Path(name); }
   bool Logged(const std::wstring& part, int kind) const {

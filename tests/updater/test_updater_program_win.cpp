@@ -1,0 +1,187 @@
+// QZ7Updater as a program (built with the tests' key) against the update
+// service that the ctest fixture runs: a whole update of a temporary editor
+// folder found through the registry, and the command-line switches. The
+// test presses the window's button the way a user would, by its message.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+
+#include "mwWinAPI/Utf.h"
+#include "tests/mwWinAPI/TempFolder.h"
+
+namespace {
+
+std::wstring WinePath(const std::string& unixPath) {
+  std::wstring path = L"Z:";
+  for (char c : unixPath) path.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(c));
+  return path;
+}
+
+std::string Release(const std::string& name) {
+  return mwtest::GetBytes(
+      WinePath(std::string(ORBIFORM_SOURCE_DIR_FOR_PROGRAM) + "/tests/service/data/stable/2.2.0/" + name));
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
+  const DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start > ms) return false;
+    ::Sleep(100);
+  }
+  return true;
+}
+
+int Count(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+class UpdaterProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::ifstream in("service-run/port");
+    int port = 0;
+    ASSERT_TRUE(in >> port) << "the service fixture did not run";
+    service_ = L"http://127.0.0.1:" + std::to_wstring(port);
+    ::SetEnvironmentVariableW(L"ORBIFORM_SERVICE_URL", service_.c_str());
+    ASSERT_TRUE(::CopyFileW(WinePath(ORBIFORM_UPDATER_EXE).c_str(), In(L"QZ7Updater.exe").c_str(), FALSE));
+    // The editor's folder as the editor's set-up records it.
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Orbiform", 0, nullptr, 0,
+                                               KEY_READ | KEY_WRITE, nullptr, &key_, nullptr));
+    wchar_t old[1024] = {};
+    DWORD bytes = sizeof old - sizeof(wchar_t);
+    hadValue_ = ::RegQueryValueExW(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old), &bytes) ==
+                ERROR_SUCCESS;
+    oldValue_ = old;
+    const std::wstring& value = folder_.Path();
+    ::RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  }
+  void TearDown() override {
+    if (process_.hProcess) {
+      ::TerminateProcess(process_.hProcess, 9);
+      ::WaitForSingleObject(process_.hProcess, 5000);
+      Forget();
+    }
+    if (key_) {
+      if (hadValue_) {
+        ::RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(oldValue_.c_str()),
+                         static_cast<DWORD>((oldValue_.size() + 1) * sizeof(wchar_t)));
+      } else {
+        ::RegDeleteValueW(key_, nullptr);
+      }
+      ::RegCloseKey(key_);
+    }
+    ::SetEnvironmentVariableW(L"ORBIFORM_SERVICE_URL", nullptr);
+  }
+
+  std::wstring In(const std::wstring& name) const { return folder_.Path(name); }
+  std::wstring Prefix() const {
+    return service_ + L"/Rodizozarizor/AutoServices/get_version.php?product=XKV&links=true";
+  }
+
+  // Starts the updater in the editor's folder (its own folder is another
+  // one: the registry must be what leads it there) and finds its window.
+  void Start(const std::wstring& arguments) {
+    std::wstring line = L"\"" + In(L"QZ7Updater.exe") + L"\" " + arguments;
+    STARTUPINFOW start{};
+    start.cb = sizeof start;
+    ASSERT_TRUE(
+        ::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &process_));
+    ASSERT_TRUE(WaitUntil([&] { return (window_ = FindUpdater()) != nullptr; }, 20000));
+  }
+  HWND FindUpdater() const {
+    struct Search {
+      DWORD pid;
+      HWND found;
+    } search{process_.dwProcessId, nullptr};
+    ::EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+          auto& s = *reinterpret_cast<Search*>(p);
+          DWORD pid = 0;
+          ::GetWindowThreadProcessId(w, &pid);
+          wchar_t name[64] = {};
+          ::GetClassNameW(w, name, 64);
+          if (pid == s.pid && std::wstring(name) == L"QZ7UpdaterClass") s.found = w;
+          return s.found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+  HWND Button() const { return ::GetDlgItem(window_, 2); }
+  std::wstring ButtonText() const {
+    wchar_t text[128] = {};
+    ::GetWindowTextW(Button(), text, 128);
+    return text;
+  }
+  // Closes the window as the user does and waits for the program's end.
+  DWORD Close() {
+    ::PostMessageW(window_, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    if (::WaitForSingleObject(process_.hProcess, 15000) == WAIT_OBJECT_0) {
+      ::GetExitCodeProcess(process_.hProcess, &code);
+      Forget();
+    }
+    return code;
+  }
+  void Forget() {
+    ::CloseHandle(process_.hProcess);
+    ::CloseHandle(process_.hThread);
+    process_ = PROCESS_INFORMATION{};
+  }
+
+  mwtest::TempFolder folder_;
+  std::wstring service_;
+  HKEY key_ = nullptr;
+  bool hadValue_ = false;
+  std::wstring oldValue_;
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(UpdaterProgram, WholeUpdateFromTheServiceThenTheSwitches) {
+  ASSERT_TRUE(mwtest::PutBytes(In(L"Orbiform2.exe"), "MZ old editor"));
+  ASSERT_TRUE(mwtest::PutBytes(In(L"old.dll"), "old library"));
+  // The release's "exeN" operation starts tool.exe: a stand-in that records it ran.
+  ASSERT_TRUE(::CopyFileW(WinePath(ORBIFORM_RECORD_ARGS_EXE).c_str(), In(L"tool.exe").c_str(), FALSE));
+
+  Start(L"\"" + Prefix() + L"\" /auto");
+  // Information and files come by themselves; then the button offers the installation.
+  ASSERT_TRUE(WaitUntil([&] { return ButtonText() == L"Start Update"; }, 120000))
+      << mwWinAPI::ToUtf8(ButtonText());
+  EXPECT_EQ("MZ old editor", mwtest::GetBytes(In(L"Orbiform2.exe")));  // nothing written before the press
+  ::PostMessageW(window_, WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), 0);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindowEnabled(Button()); }, 60000))
+      << mwWinAPI::ToUtf8(ButtonText());
+  EXPECT_EQ(L"Ready", ButtonText());
+
+  EXPECT_EQ(Release("Orbiform2.exe"), mwtest::GetBytes(In(L"Orbiform2.exe")));
+  EXPECT_EQ(Release("sub/readme.txt"), mwtest::GetBytes(In(L"sub\\readme.txt")));
+  EXPECT_EQ(Release("body250.bin"), mwtest::GetBytes(In(L"body250.bin")));
+  WIN32_FILE_ATTRIBUTE_DATA large{};
+  ASSERT_TRUE(::GetFileAttributesExW(In(L"large.bin").c_str(), GetFileExInfoStandard, &large));
+  EXPECT_EQ(52428800u, large.nFileSizeLow);
+  EXPECT_FALSE(mwtest::Exists(In(L"Orbiform2.exe.sig")));  // signatures are checked, never installed
+  EXPECT_EQ("MZ old editor", mwtest::GetBytes(In(L"QZ7BackUp\\Orbiform2.exe")));
+  EXPECT_FALSE(mwtest::Exists(In(L"old.dll")));
+  EXPECT_EQ("old library", mwtest::GetBytes(In(L"QZ7BackUp\\old.dll")));
+  EXPECT_TRUE(WaitUntil([&] { return mwtest::Exists(In(L"args.log")); }, 10000));
+  EXPECT_EQ(0u, Close());
+  std::string logFile = mwtest::GetBytes(In(L"QZ7BackUp\\QZ7Updater.log"));
+  EXPECT_EQ(1, Count(logFile, "[Update "));
+  EXPECT_EQ(1, Count(logFile, "All jobs successful completed"));
+
+  // MiniSwap's failure report: logged as an error, nothing starts by itself.
+  Start(L"\"" + Prefix() + L"\" /tinyfailed");
+  ::Sleep(1500);
+  EXPECT_EQ(L"Download Updates", ButtonText());
+  EXPECT_EQ(0u, Close());
+  logFile = mwtest::GetBytes(In(L"QZ7BackUp\\QZ7Updater.log"));
+  EXPECT_EQ(2, Count(logFile, "[Update "));
+  EXPECT_EQ(1, Count(logFile, "Error while updating QZ7Updater"));
+  EXPECT_EQ(1, Count(logFile, "All jobs successful completed"));
+}
