@@ -69,7 +69,13 @@ class TestServer {
     }
     const std::size_t start = request.find(' ') + 1;
     const std::string path = request.substr(start, request.find(' ', start) - start);
-    const auto route = routes_.find(path);
+    auto route = routes_.find(path);
+    // A key ending in '*' answers every path that begins with the rest.
+    for (auto r = routes_.begin(); route == routes_.end() && r != routes_.end(); ++r) {
+      const std::string& key = r->first;
+      if (!key.empty() && key.back() == '*' && path.compare(0, key.size() - 1, key, 0, key.size() - 1) == 0)
+        route = r;
+    }
     std::string reply;
     if (route == routes_.end()) {
       reply = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
