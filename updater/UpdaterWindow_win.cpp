@@ -300,9 +300,16 @@ void UpdaterWindow::InstallFiles() {
   }
   if (!miniSwap.empty()) {
     // MiniSwap replaces this executable once it has ended and starts it
-    // again with the query; this run's log is not written to the file.
+    // again with the query. The window goes without WM_CLOSE, so the log of
+    // this run, the installation's record, is written here.
     miniSwap += L"\" " + query_;
     const std::wstring program = folder_ + L"\\MiniSwap.exe";
+    try {
+      WriteLogFile(folder_, log_);
+    } catch (const mwstd::exception&) {
+      // The update itself is committed; a log that cannot be written must
+      // not keep MiniSwap from finishing it.
+    }
     ::DestroyWindow(Handle());
     mwWinAPI::Ui().OpenWithShell(nullptr, program, miniSwap, SW_HIDE);
     return;

@@ -2,7 +2,7 @@
 // prefix and "/auto", waits until it offers the installation, presses its
 // button as a user would, waits for "done" (the button disabled) and closes
 // it. Prints the times in seconds from the start.
-//   updater-figure FOLDER PREFIX
+//   updater-figure FOLDER PREFIX [--keep]   (--keep: 5 s before closing, for a picture)
 #include <windows.h>
 
 #include <cstdio>
@@ -40,8 +40,8 @@ std::wstring Text(HWND w) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: updater-figure FOLDER PREFIX\n");
+  if (argc != 3 && !(argc == 4 && std::wstring(argv[3]) == L"--keep")) {
+    std::fprintf(stderr, "usage: updater-figure FOLDER PREFIX [--keep]\n");
     return 2;
   }
   const std::wstring folder = argv[1];
@@ -74,6 +74,7 @@ int wmain(int argc, wchar_t** argv) {
   while (button && ::IsWindowEnabled(button) && seconds() < 300) ::Sleep(10);
   const double done = seconds();
   const bool ok = button && Text(button) == L"Ready";
+  if (argc == 4) ::Sleep(5000);
   ::PostMessageW(window, WM_CLOSE, 0, 0);
   ::WaitForSingleObject(process.hProcess, 15000);
   std::printf("updater: files downloaded and checked after %.2f s, done after %.2f s%s\n", downloaded, done,

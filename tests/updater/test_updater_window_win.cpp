@@ -125,6 +125,10 @@ TEST_F(UpdaterWindowTest, AutoStartDownloadsThenTheButtonInstallsAndHandsTheSelf
   EXPECT_EQ(folder.Path(L"MiniSwap.exe"), swap->text);
   EXPECT_EQ(L"\"QZ7Updater.new\" \"" + selfName + L"\" \"" + self + L"\" " + window->Query(), swap->caption);
   EXPECT_EQ(static_cast<UINT>(SW_HIDE), swap->flags);
+  // The installation's record is kept although the window went without WM_CLOSE.
+  const std::string file = mwtest::GetBytes(folder.Path(L"QZ7BackUp\\QZ7Updater.log"));
+  EXPECT_EQ(0u, file.find("[Update "));
+  EXPECT_NE(std::string::npos, file.find("Orbiform2.exe<143>"));
 }
 
 TEST_F(UpdaterWindowTest, QuestionsFaultyRepliesAndCancelling) {
