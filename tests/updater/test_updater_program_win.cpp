@@ -46,7 +46,8 @@ class UpdaterProgram : public ::testing::Test {
     ASSERT_TRUE(in >> port) << "the service fixture did not run";
     service_ = L"http://127.0.0.1:" + std::to_wstring(port);
     ::SetEnvironmentVariableW(L"ORBIFORM_SERVICE_URL", service_.c_str());
-    ASSERT_TRUE(::CopyFileW(WinePath(ORBIFORM_UPDATER_EXE).c_str(), In(L"QZ7Updater.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        ::CopyFileW(WinePath(ORBIFORM_UPDATER_EXE).c_str(), program_.Path(L"QZ7Updater.exe").c_str(), FALSE));
     // The editor's folder as the editor's set-up records it.
     ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Orbiform", 0, nullptr, 0,
                                                KEY_READ | KEY_WRITE, nullptr, &key_, nullptr));
@@ -85,7 +86,7 @@ class UpdaterProgram : public ::testing::Test {
   // Starts the updater in the editor's folder (its own folder is another
   // one: the registry must be what leads it there) and finds its window.
   void Start(const std::wstring& arguments) {
-    std::wstring line = L"\"" + In(L"QZ7Updater.exe") + L"\" " + arguments;
+    std::wstring line = L"\"" + program_.Path(L"QZ7Updater.exe") + L"\" " + arguments;
     STARTUPINFOW start{};
     start.cb = sizeof start;
     ASSERT_TRUE(
@@ -133,6 +134,7 @@ class UpdaterProgram : public ::testing::Test {
   }
 
   mwtest::TempFolder folder_;
+  mwtest::TempFolder program_;  // where the updater lives, apart from the editor
   std::wstring service_;
   HKEY key_ = nullptr;
   bool hadValue_ = false;
@@ -174,6 +176,10 @@ TEST_F(UpdaterProgram, WholeUpdateFromTheServiceThenTheSwitches) {
   std::string logFile = mwtest::GetBytes(In(L"QZ7BackUp\\QZ7Updater.log"));
   EXPECT_EQ(1, Count(logFile, "[Update "));
   EXPECT_EQ(1, Count(logFile, "All jobs successful completed"));
+  EXPECT_EQ(0, Count(logFile, "Path of Orbiform could not be read"));  // the registry led there
+  // The updater reads its own version resource; the stand-in editor has none.
+  EXPECT_EQ(0, Count(logFile, "Version of QZ7Updater.exe"));
+  EXPECT_EQ(1, Count(logFile, "Version of Orbiform2.exe could not be determined"));
 
   // MiniSwap's failure report: logged as an error, nothing starts by itself.
   Start(L"\"" + Prefix() + L"\" /tinyfailed");
