@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "mwWinAPI/AsyncInternet.h"
+
 namespace {
 
 // String `id` in `language`, read straight from the resource block so that
@@ -36,8 +38,8 @@ TEST(StringResources, EnglishAndGermanTables) {
   EXPECT_EQ(L"Vertical tunnel/tube", ResourceString(222, english));
   EXPECT_EQ(L"Programm arbeitet mit Unicode und setzt Windows NT/XP voraus!", ResourceString(139, german));
   // The helper library's own texts come along in the same tables.
-  EXPECT_EQ(L"The download was stopped", ResourceString(104, english));
-  EXPECT_EQ(L"Es l\u00e4uft bereits eine \u00dcbertragung", ResourceString(105, german));
+  EXPECT_EQ(L"The download was stopped", ResourceString(mwWinAPI::IDS_NET_STOPPED, english));
+  EXPECT_EQ(L"Es l\u00e4uft bereits eine \u00dcbertragung", ResourceString(mwWinAPI::IDS_NET_BUSY, german));
 }
 
 }  // namespace

@@ -151,7 +151,8 @@ TEST_F(UpdaterProgram, WholeUpdateFromTheServiceThenTheSwitches) {
   // The release's "exeN" operation starts tool.exe: a stand-in that records it ran.
   ASSERT_TRUE(::CopyFileW(WinePath(ORBIFORM_RECORD_ARGS_EXE).c_str(), In(L"tool.exe").c_str(), FALSE));
 
-  Start(L"\"" + Prefix() + L"\" /auto");
+  // Restarted by MiniSwap after a replacement: the job starts by itself.
+  Start(L"\"" + Prefix() + L"\" /tinyok");
   // Information and files come by themselves; then the button offers the installation.
   ASSERT_TRUE(WaitUntil([&] { return ButtonText() == L"Start Update"; }, 120000))
       << mwWinAPI::ToUtf8(ButtonText());
@@ -176,6 +177,7 @@ TEST_F(UpdaterProgram, WholeUpdateFromTheServiceThenTheSwitches) {
   std::string logFile = mwtest::GetBytes(In(L"QZ7BackUp\\QZ7Updater.log"));
   EXPECT_EQ(1, Count(logFile, "[Update "));
   EXPECT_EQ(1, Count(logFile, "All jobs successful completed"));
+  EXPECT_EQ(1, Count(logFile, "QZ7Updater successfully updated"));
   EXPECT_EQ(0, Count(logFile, "Path of Orbiform could not be read"));  // the registry led there
   // The updater reads its own version resource; the stand-in editor has none.
   EXPECT_EQ(0, Count(logFile, "Version of QZ7Updater.exe"));
@@ -190,4 +192,33 @@ TEST_F(UpdaterProgram, WholeUpdateFromTheServiceThenTheSwitches) {
   EXPECT_EQ(2, Count(logFile, "[Update "));
   EXPECT_EQ(1, Count(logFile, "Error while updating QZ7Updater"));
   EXPECT_EQ(1, Count(logFile, "All jobs successful completed"));
+}
+
+// The updater's own tables, read from its executable: both languages, the
+// German-only end of the move message, and the library's texts beside them.
+TEST(UpdaterStrings, EnglishAndGermanTables) {
+  const HMODULE program =
+      ::LoadLibraryExW(WinePath(ORBIFORM_UPDATER_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(nullptr, program);
+  const auto text = [&](unsigned id, WORD language) -> std::wstring {
+    const HRSRC block =
+        ::FindResourceExW(program, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW((id >> 4) + 1), language);
+    if (!block) return L"<missing block>";
+    const auto* data = static_cast<const WCHAR*>(::LockResource(::LoadResource(program, block)));
+    for (unsigned i = 0; i < (id & 15); ++i) data += 1 + *data;
+    return std::wstring(data + 1, *data);
+  };
+  const WORD english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+  const WORD german = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
+  EXPECT_EQ(L"Download Updates", text(106, english));
+  EXPECT_EQ(L"Updates herunterladen", text(106, german));
+  EXPECT_EQ(L" could not be moved to ", text(148, english));
+  EXPECT_EQ(L": ", text(149, english));
+  EXPECT_EQ(L"", text(151, english));
+  EXPECT_EQ(L" verschoben werden: ", text(149, german));
+  EXPECT_EQ(L" verschoben", text(151, german));
+  EXPECT_EQ(L"Error while updating QZ7Updater", text(154, english));
+  EXPECT_EQ(L"The download was stopped", text(904, english));
+  EXPECT_EQ(L"Es l\u00e4uft bereits eine \u00dcbertragung", text(905, german));
+  ::FreeLibrary(program);
 }
