@@ -48,11 +48,12 @@ test: test-native test-win
 	@echo "make test: native and Windows tests passed"
 
 # The editor under Wine on a sample project (the command-line generator
-# writes the samples): in the X session, or under Xvfb with a screenshot.
+# writes the samples; scripts/editor-shots the textured pillar): in the X
+# session, or under Xvfb with screenshots.
 run: native win win64
 	@if bash scripts/can-run-32bit; then dir=$(WIN); else dir=$(WIN64); fi; \
 	bash scripts/run-samples $(NATIVE)/cli/orbiform-cli $$dir/cli/orbiform-cli.exe $(SAMPLES) && \
-	bash scripts/run-editor $$dir/editor/Orbiform2.exe $(SAMPLES)/windows/tube.ek7mobj
+	bash scripts/run-editor $$dir/editor/Orbiform2.exe $(SAMPLES)/windows/tube.ek7mobj $(ROOT)/build/screenshots
 
 bench: setup
 	@cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DORBIFORM_SANITIZE=OFF -DORBIFORM_TESTS=OFF -DORBIFORM_BENCHMARKS=ON >/dev/null
