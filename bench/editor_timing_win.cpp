@@ -55,7 +55,8 @@ double LongestWait(HWND window, const std::function<bool()>& stepUntilDone) {
       if (!::PostMessageW(window, kProbe, 0, 0)) handled = true;
     }
   });
-  double longest = 0;
+  double longest = 0, slowest = 0;
+  UINT slowestMessage = 0;
   while (!stepUntilDone()) {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -65,11 +66,18 @@ double LongestWait(HWND window, const std::function<bool()>& stepUntilDone) {
         handled = true;
         continue;
       }
+      const auto before = Clock::now();
       ::TranslateMessage(&msg);
       ::DispatchMessageW(&msg);
+      const double took = std::chrono::duration<double, std::milli>(Clock::now() - before).count();
+      if (took > slowest) {
+        slowest = took;
+        slowestMessage = msg.message;
+      }
     }
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   }
+  std::printf("  (the longest message: 0x%04X, %.1f ms)\n", slowestMessage, slowest);
   stop = true;
   probe.join();
   MSG stale;
