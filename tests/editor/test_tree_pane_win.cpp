@@ -13,6 +13,7 @@
 #include "editor/Panes.h"
 #include "editor/PrivateMessages.h"
 #include "tests/mwWinAPI/PumpMessages.h"
+#include "tests/mwWinAPI/TestWindow.h"
 
 using namespace orbiform;
 
@@ -53,8 +54,7 @@ class TreeFixture : public ::testing::Test {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     ASSERT_TRUE(MainWindow::RegisterClasses(instance));
     mwWinAPI::RegisterWindowClass(instance, L"TreeTestRecorder", nullptr, nullptr, nullptr);
-    host_ = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 600, nullptr,
-                              nullptr, instance, nullptr);
+    host_ = testui::MakeTestWindow(L"tree", 400, 600);
     edit_.Create(instance, L"TreeTestRecorder", L"", WS_CHILD, 0, 0, 0, 10, 10, host_);
     auto object = std::make_unique<RoundObject>(4, 0);
     for (int r = 0; r < 3; ++r) object->AddArea(0, 360, r, 1, 1);
