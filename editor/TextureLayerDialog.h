@@ -76,6 +76,7 @@ class TextureLayerDialog : public mwWinAPI::Dialog {
   int corner_ = 0;
   std::array<TexCoord, 4> working_{};
   bool filling_ = false;
+  bool cornerShown_ = false;  // x and y show a corner (they are empty otherwise)
 };
 
 // The dialog for the editor's edit pane, created hidden.

@@ -132,6 +132,7 @@ void TextureLayerDialog::FillCorner() {
     mwWinAPI::SetItemText(Handle(), IDC_LAYER_Y, L"");
   }
   filling_ = false;
+  cornerShown_ = editable;
   ::EnableWindow(Item(IDC_LAYER_X), editable);
   ::EnableWindow(Item(IDC_LAYER_Y), editable);
   ::EnableWindow(Item(IDC_LAYER_SAME_FOR_ALL), editable && selection_ >= 0);
@@ -183,7 +184,8 @@ void TextureLayerDialog::ApplyPending() {
 
 void TextureLayerDialog::StoreCorner() {
   RoundObject* object = Object();
-  if (!object) return;
+  // Empty fields of a face that had nothing to edit are no typed values.
+  if (!object || !cornerShown_) return;
   TextureLevel* layer = Layer();
   TexCoord stored{};
   if (layer) {
