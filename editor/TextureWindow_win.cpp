@@ -100,7 +100,8 @@ void TextureWindow::OnSelect(INT_PTR selection, RoundObjectHandler* handler) {
   selection_ = selection;
   corners_.clear();
   SetStatus(L"xxx");
-  if (handler && handler->Current()) {
+  const bool cleared = selection <= -2 && selection >= -5;
+  if (handler && handler->Current() && !cleared) {
     scrollX_ = scrollY_ = 0;
     handler_ = handler;
     const std::wstring& path = handler->Current()->Texture();
