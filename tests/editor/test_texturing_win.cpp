@@ -336,13 +336,21 @@ TEST_F(Texturing, RepaintAndDragOnALargeBitmapAreFast) {
   ::SendMessageW(texture_.Handle(), TWM_SELECT, 0, Handler());
   ASSERT_TRUE(texture_.HasBitmap());
   ASSERT_EQ(texture_.Corners().size(), 2400u);
+  // The best of several runs: the machine may be busy with other work.
   using Clock = std::chrono::steady_clock;
-  auto start = Clock::now();
-  for (int i = 0; i < 10; ++i) Print(texture_.Handle());
-  const double paint = std::chrono::duration<double, std::milli>(Clock::now() - start).count() / 10;
-  start = Clock::now();
-  Drag({280, 140}, {270, 150});  // corner 0 at bitmap (140, 70)
-  const double drag = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  double paint = 1e9, drag = 1e9;
+  for (int i = 0; i < 10; ++i) {
+    const auto start = Clock::now();
+    Print(texture_.Handle());
+    paint = std::min(paint, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  for (int i = 0; i < 3; ++i) {
+    const auto start = Clock::now();
+    Drag({280, 140}, {270, 150});  // corner 0 at bitmap (140, 70)
+    drag = std::min(drag, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    Drag({270, 150}, {280, 140});
+  }
+  Drag({280, 140}, {270, 150});
   const auto& moved = Object().GetFace(0).coords;  // the last corner near (140, 70) moved
   EXPECT_NE(std::find(moved.begin(), moved.end(), TexCoord{135, 75}), moved.end());
   std::printf("4096 x 4096 bitmap at zoom 2, 2,400 corner marks: repaint %.1f ms, drag step %.1f ms\n", paint,
@@ -503,6 +511,66 @@ TEST_F(LayerDialogTest, DraggingACornerUpdatesTheDialog) {
   EXPECT_EQ(Layer0().coords[1], (TexCoord{120, 30}));
   EXPECT_EQ(Text(IDC_LAYER_X), L"120");
   EXPECT_EQ(Text(IDC_LAYER_Y), L"30");
+}
+
+}  // namespace
+
+namespace {
+
+// A corner drag in the editor itself: the texture window tells the main
+// window, which rebuilds the 3D view of a 5,000-point object.
+TEST(TexturingInTheEditor, CornerDragStepWithTheViewFollowingIsFast) {
+  mwtest::TempFolder folder;
+  ScriptedInteraction script;
+  const std::wstring bitmap = folder.Path(L"picture.bmp");
+  WriteFile(bitmap, BitmapFile(1024, 1024));
+  ASSERT_TRUE(MainWindow::RegisterClasses(::GetModuleHandleW(nullptr)));
+  HWND active = nullptr;
+  MainWindow window(&active);
+  window.SetDialogs({[](HWND, Options&) { return true; }, nullptr, nullptr, nullptr});
+  window.SetWizard([bitmap](HWND, std::unique_ptr<RoundObject>) {
+    std::unique_ptr<RoundObject> object = ShapeObject(nullptr, false, 1000, 0);
+    for (int plain = 0; plain < 5; ++plain) AddPlain(*object, PlainValues{plain * 2.0, 1, 1, 0, 360});
+    GenerateRings(*object);
+    FinishObject(*object, 0, {TexCoord{0, 0}, TexCoord{1000, 0}, TexCoord{1000, 1000}, TexCoord{0, 1000}});
+    object->SetTexture(bitmap);
+    return object;
+  });
+  window.CreateMain(::GetModuleHandleW(nullptr), folder.Path(L"options.xml"));
+  ::ShowWindow(window.Handle(), SW_SHOWNORMAL);
+  ::SendMessageW(window.Handle(), WM_COMMAND, IDM_NEW, 0);
+  ASSERT_TRUE(testui::PumpUntil([&] { return !window.Loading() && window.View().View(); }));
+  RoundObject& object = *window.Handler().Current();
+  ASSERT_EQ(object.PointCount(), 5000u);
+  object.SetTexCoordinate(1, 0, 30, 30);
+  HWND texture = window.Texture().Handle();
+  ::SendMessageW(texture, TWM_SELECT, 1, reinterpret_cast<LPARAM>(&window.Handler()));
+  testui::PumpUntil([] { return false; }, 200);
+
+  // The best of three steps: the machine may be busy with other work.
+  double ms = 1e9;
+  for (int step = 0; step < 3; ++step) {
+    const POINT from = step % 2 ? POINT{50, 60} : POINT{30, 30},
+                to = step % 2 ? POINT{30, 30} : POINT{50, 60};
+    const auto start = std::chrono::steady_clock::now();
+    ::SendMessageW(texture, WM_LBUTTONDOWN, MK_LBUTTON, At(from.x, from.y));
+    ::SendMessageW(texture, WM_MOUSEMOVE, MK_LBUTTON, At(to.x, to.y));
+    ::SendMessageW(texture, WM_LBUTTONUP, 0, At(to.x, to.y));
+    ::UpdateWindow(window.View().Handle());
+    ms = std::min(
+        ms, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    testui::PumpUntil([] { return false; }, 50);
+  }
+  std::printf("corner drag step with the 3D view of 5,000 points: %.1f ms\n", ms);
+  EXPECT_EQ(object.GetTexCoordinate(1, 0), (TexCoord{50, 60}));  // there, back and there again
+  EXPECT_TRUE(window.Modified());
+  // Most of a step is the 3D view's rebuild of outline and faces; the goal
+  // is 50 ms, the bound leaves room for a machine busy with other work and
+  // still catches a bitmap read or decoded per step.
+  EXPECT_LT(ms, 100.0);
+  window.Handler().ResetHistory();
+  ::DestroyWindow(window.Handle());
+  testui::PumpUntil([] { return false; }, 20);
 }
 
 }  // namespace
