@@ -47,11 +47,12 @@ class TextureLayerDialog : public mwWinAPI::Dialog {
   void OnTechnique(int type);
   void OnAuto();
 
-  // The fields typed for the selection that is being left.
-  void ApplyPending();
+  // The fields typed for the selection that is being left for `next`.
+  void ApplyPending(INT_PTR next);
   // Stores the x and y fields into the selected corner when they differ from
-  // it; a refused value is told (157) and the stored one shown again.
-  void StoreCorner();
+  // it, and has the views reload showing `shown`; a refused value is told
+  // (157) and the stored one shown again.
+  void StoreCorner(INT_PTR shown);
   // Stores the four range fields when they differ: both ranges are checked
   // before either is changed.
   void StoreRanges();
@@ -67,7 +68,9 @@ class TextureLayerDialog : public mwWinAPI::Dialog {
   void Refuse(unsigned stringId);
   void Failure(const std::wstring& text);
   void PostMain(UINT message, WPARAM wParam);
-  WPARAM ReloadSelection() const;
+  // The selection value a reload shows: `selection` for a face or layer, -1 otherwise.
+  static WPARAM ReloadSelection(INT_PTR selection);
+  WPARAM ReloadSelection() const { return ReloadSelection(selection_); }
 
   RoundObjectHandler& handler_;
   TreePane& tree_;

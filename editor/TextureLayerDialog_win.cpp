@@ -103,8 +103,8 @@ void TextureLayerDialog::PostMain(UINT message, WPARAM wParam) {
   if (main_) ::PostMessageW(main_, message, wParam, 0);
 }
 
-WPARAM TextureLayerDialog::ReloadSelection() const {
-  return mwWinAPI::ParamOf(selection_ >= 0 || selection_ <= -6 ? selection_ : -1);
+WPARAM TextureLayerDialog::ReloadSelection(INT_PTR selection) {
+  return mwWinAPI::ParamOf(selection >= 0 || selection <= -6 ? selection : -1);
 }
 
 void TextureLayerDialog::ShowLayerControls(bool layer) {
@@ -170,19 +170,21 @@ void TextureLayerDialog::Fill() {
   FillCorner();
 }
 
-void TextureLayerDialog::ApplyPending() {
+void TextureLayerDialog::ApplyPending(INT_PTR next) {
   // After a drop the fields belong to a layer that moved.
   if (tree_.TakeJustDropped()) return;
   if (!Object()) return;
   try {
     if (Layer()) StoreRanges();
-    StoreCorner();
+    // The texture window is told the new selection already: a reload naming
+    // the old one would take it back there.
+    StoreCorner(next);
   } catch (const mwstd::exception& error) {
     Failure(error.what());
   }
 }
 
-void TextureLayerDialog::StoreCorner() {
+void TextureLayerDialog::StoreCorner(INT_PTR shown) {
   RoundObject* object = Object();
   // Empty fields of a face that had nothing to edit are no typed values.
   if (!object || !cornerShown_) return;
@@ -212,7 +214,7 @@ void TextureLayerDialog::StoreCorner() {
     Object()->SetTexCoordinate(static_cast<std::size_t>(selection_), static_cast<std::size_t>(corner_),
                                typed->first, typed->second);
   }
-  PostMain(TWM_RELOAD, ReloadSelection());
+  PostMain(TWM_RELOAD, ReloadSelection(shown));
 }
 
 void TextureLayerDialog::StoreRanges() {
@@ -248,14 +250,14 @@ void TextureLayerDialog::StoreRanges() {
 }
 
 void TextureLayerDialog::OnSelectLayer(std::size_t layer) {
-  ApplyPending();
+  ApplyPending(-6 - static_cast<INT_PTR>(layer));
   selection_ = -6 - static_cast<INT_PTR>(layer);
   corner_ = 0;
   Fill();
 }
 
 void TextureLayerDialog::OnSelect(INT_PTR face) {
-  ApplyPending();
+  ApplyPending(face);
   selection_ = face;
   corner_ = 0;
   Fill();
@@ -341,7 +343,7 @@ void TextureLayerDialog::OnSameForAll() {
   RoundObject* object = Object();
   if (!object) return;
   if (Layer()) {
-    StoreCorner();
+    StoreCorner(selection_);
     return;
   }
   TexCoord any{};
@@ -395,7 +397,7 @@ void TextureLayerDialog::OnCommand(int id, int code) {
       break;
     case IDC_LAYER_X:
     case IDC_LAYER_Y:
-      if (code == EN_KILLFOCUS) StoreCorner();
+      if (code == EN_KILLFOCUS) StoreCorner(selection_);
       break;
     case IDC_LAYER_SAME_FOR_ALL:
       if (code == BN_CLICKED) OnSameForAll();
@@ -423,7 +425,7 @@ INT_PTR TextureLayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
       case WM_INITDIALOG:
         ShowLayerControls(false);
-        return TRUE;
+        return FALSE;  // created hidden: it must not take the focus
       case TWM_SELECT_LAYER:
         OnSelectLayer(wParam);
         return TRUE;

@@ -434,9 +434,12 @@ TEST_F(LayerDialogTest, LayerFieldsAreCheckedBeforeAnythingChanges) {
   EXPECT_EQ(main_.Count(TWM_RELOAD), 1);
 
   // A typed value still pending is applied when the selection changes.
+  // The reload names the new selection, so the texture window stays on it.
   mwWinAPI::SetItemText(D(), IDC_LAYER_X, L"33");
   ::SendMessageW(D(), TWM_SELECT, 1, 0);
   EXPECT_EQ(Layer0().coords[2].first, 33);
+  Pump();
+  EXPECT_EQ(main_.messages.back(), std::make_pair(TWM_RELOAD, WPARAM{1}));
   EXPECT_TRUE(Visible(IDC_LAYER_SAME_FOR_ALL));
   EXPECT_FALSE(Visible(IDC_LAYER_APPLY));
 
