@@ -22,6 +22,7 @@
 #include "files/ProjectFile.h"
 #include "mwWinAPI/SafeFile.h"
 #include "mwWinAPI/UserInteraction.h"
+#include "tests/net/Loopback.h"
 
 using namespace orbiform;
 using orbiform::bench::MedianMilliseconds;
@@ -55,7 +56,8 @@ double LongestWait(HWND window, const std::function<bool()>& stepUntilDone) {
       if (!::PostMessageW(window, kProbe, 0, 0)) handled = true;
     }
   });
-  double longest = 0;
+  double longest = 0, slowest = 0;
+  UINT slowestMessage = 0;
   while (!stepUntilDone()) {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -65,11 +67,18 @@ double LongestWait(HWND window, const std::function<bool()>& stepUntilDone) {
         handled = true;
         continue;
       }
+      const auto before = Clock::now();
       ::TranslateMessage(&msg);
       ::DispatchMessageW(&msg);
+      const double took = std::chrono::duration<double, std::milli>(Clock::now() - before).count();
+      if (took > slowest) {
+        slowest = took;
+        slowestMessage = msg.message;
+      }
     }
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   }
+  std::printf("  (the longest message: 0x%04X, %.1f ms)\n", slowestMessage, slowest);
   stop = true;
   probe.join();
   MSG stale;
@@ -146,17 +155,8 @@ int main() {
 
   // An update check against a local server that never answers: the window
   // must go on handling messages while it waits.
-  WSADATA data;
-  ::WSAStartup(MAKEWORD(2, 2), &data);
-  const SOCKET silent = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-  ::listen(silent, 4);
-  int length = sizeof(address);
-  ::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
-  const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+  const testnet::LoopbackListener silent(4);  // never accepts
+  const std::string url = "http://127.0.0.1:" + std::to_string(silent.Port()) + "/";
   _putenv_s("ORBIFORM_SERVICE_URL", url.c_str());
   const auto start = std::chrono::steady_clock::now();
   ::PostMessageW(window.Handle(), TWM_SEARCH_UPDATES, 1, 0);
@@ -165,7 +165,6 @@ int main() {
   std::printf("Longest wait of a message during 2 s of an update check: %.1f ms\n", checkWait);
   ::DestroyWindow(window.Handle());
   Pump();
-  ::closesocket(silent);
   ::DeleteFileW(project.c_str());
   return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Three of the main window's four panes: the edit pane that hosts the point
-// and texture layer dialogs, the tree pane and the texture window. They talk
+// Two of the main window's four panes, the edit pane that hosts the point
+// and texture layer dialogs and the tree pane, and the class names of all
+// four (the texture window has its own files). They talk
 // to the rest only through the private messages; what they show is filled in
 // by the tree, the dialogs and the texture view as those are added, without
 // touching the main window.
@@ -8,6 +9,7 @@
 
 #include <commctrl.h>
 
+#include "editor/TextureWindow.h"
 #include "editor/TreeContent.h"
 #include "geometry/RoundObjectHandler.h"
 #include "mwWinAPI/Window.h"
@@ -94,20 +96,6 @@ class TreePane : public mwWinAPI::Window {
   bool justDropped_ = false;
   HTREEITEM dragged_ = nullptr;
   HTREEITEM target_ = nullptr;
-};
-
-// The texture window; it reports to its parent, the main window.
-class TextureWindow : public mwWinAPI::Window {
- public:
-  TextureWindow();
-  // The last selection value it was sent (-2 none).
-  INT_PTR Selection() const { return selection_; }
-
- protected:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
- private:
-  INT_PTR selection_ = -2;
 };
 
 }  // namespace orbiform

@@ -1,5 +1,4 @@
-// The edit pane's routing, and the frames of the tree pane and the texture
-// window.
+// The edit pane's routing and the tree pane.
 #include "editor/Panes.h"
 
 #include <commctrl.h>
@@ -314,22 +313,6 @@ LRESULT TreePane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
       if (dragging_) OnDrop();
-      return 0;
-    default:
-      return Default(message, wParam, lParam);
-  }
-}
-
-TextureWindow::TextureWindow() : Window(L"TextureView") {}
-
-LRESULT TextureWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case TWM_SELECT:
-      selection_ = mwWinAPI::SignedParam(wParam);
-      ::InvalidateRect(Handle(), nullptr, TRUE);
-      return 0;
-    case TWM_RELOAD:
-      ::InvalidateRect(Handle(), nullptr, TRUE);
       return 0;
     default:
       return Default(message, wParam, lParam);

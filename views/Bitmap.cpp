@@ -2,9 +2,12 @@
 // pixels. Every read goes through bounds-checked helpers over the bytes.
 #include "views/Bitmap.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <system_error>
+#include <tuple>
 
 namespace orbiform::views {
 
@@ -77,6 +80,19 @@ bool ReadBitmapSize(const std::wstring& path, std::int32_t& width, std::int32_t&
   return true;
 }
 
+bool ReadBitmapExtent(const std::wstring& path, std::int32_t& width, std::int32_t& height) {
+  std::int32_t w = 0, h = 0;
+  std::string start;
+  std::uintmax_t fileSize = 0;
+  if (!ReadStart(path, 2, start, fileSize) || start != "BM" || !ReadBitmapSize(path, w, h)) return false;
+  // A top-down file's negative height is still its height; INT32_MIN has no
+  // magnitude.
+  if (w <= 0 || h == 0 || h == INT32_MIN) return false;
+  width = w;
+  height = h < 0 ? -h : h;
+  return true;
+}
+
 bool DecodeBitmap(const std::uint8_t* data, std::size_t size, Image& image) {
   if (size < kFileHeader + 4 || data[0] != 'B' || data[1] != 'M' || U32(data + 2) != size) return false;
   const std::uint32_t pixelOffset = U32(data + 10);
@@ -125,7 +141,7 @@ bool DecodeBitmap(const std::uint8_t* data, std::size_t size, Image& image) {
   if (compression == kBitfields) {
     const std::uint8_t* at = header + 40;
     if (headerSize == kInfoHeader) {
-      if (size < tableOffset + 12) return false;
+      if (size < tableOffset + 12 || pixelOffset < tableOffset + 12) return false;
       tableOffset += 12;
     }
     for (int i = 0; i < (headerSize == kInfoHeader ? 3 : 4); ++i) masks[i] = U32(at + 4 * i);
@@ -137,6 +153,8 @@ bool DecodeBitmap(const std::uint8_t* data, std::size_t size, Image& image) {
     const std::uint32_t count = colorsUsed == 0 || colorsUsed > most ? most : colorsUsed;
     const std::size_t entry = headerSize == kCoreHeader ? 3 : 4;
     if (tableOffset > size || (size - tableOffset) / entry < count) return false;
+    // A table running into the pixels would read pixel bytes as colours.
+    if (pixelOffset < tableOffset + static_cast<std::uint64_t>(count) * entry) return false;
     palette.resize(count);
     for (std::uint32_t i = 0; i < count; ++i) {
       const std::uint8_t* e = data + tableOffset + i * entry;
@@ -188,6 +206,48 @@ bool LoadBitmapImage(const std::wstring& path, Image& image) {
   std::uintmax_t fileSize = 0;
   if (!ReadStart(path, kMaxBitmapFileBytes, bytes, fileSize) || fileSize != bytes.size()) return false;
   return DecodeBitmap(bytes, image);
+}
+
+namespace {
+
+struct CachedBitmap {
+  std::wstring path;
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type changed;
+  std::shared_ptr<const Image> image;
+};
+
+std::mutex cacheLock;
+CachedBitmap cached;
+std::size_t decodes = 0;
+
+}  // namespace
+
+std::shared_ptr<const Image> SharedBitmapImage(const std::wstring& path) {
+  const std::filesystem::path name(path);
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(name, error);
+  if (error) return nullptr;
+  const std::filesystem::file_time_type changed = std::filesystem::last_write_time(name, error);
+  if (error) return nullptr;
+  {
+    std::lock_guard<std::mutex> lock(cacheLock);
+    if (cached.image && cached.path == path && cached.size == size && cached.changed == changed)
+      return cached.image;
+  }
+  auto image = std::make_shared<Image>();
+  if (!LoadBitmapImage(path, *image)) return nullptr;
+  std::lock_guard<std::mutex> lock(cacheLock);
+  ++decodes;
+  // Only the last picture is kept: an object has one bitmap, and holding
+  // older ones would keep up to 128 MiB each alive for nothing.
+  cached = CachedBitmap{path, size, changed, image};
+  return image;
+}
+
+std::size_t SharedBitmapDecodes() {
+  std::lock_guard<std::mutex> lock(cacheLock);
+  return decodes;
 }
 
 Image HalveImage(const Image& image) {

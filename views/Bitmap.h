@@ -14,6 +14,7 @@
 // Nothing here throws except std::bad_alloc.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,15 @@ struct Image {
 // read. The signature is not examined.
 bool ReadBitmapSize(const std::wstring& path, std::int32_t& width, std::int32_t& height);
 
+// The picture's extent for laying coordinates over it: as ReadBitmapSize,
+// but the signature must be "BM", the height is given by its magnitude and a
+// zero or negative width or a zero height is refused (false, both left as
+// they were).
+bool ReadBitmapExtent(const std::wstring& path, std::int32_t& width, std::int32_t& height);
+
 // Decodes a whole .bmp file held in `data`: signature "BM", the file-size
-// field equal to `size`, header size 12/40/108/124, one plane, BI_RGB with
+// field equal to `size`, header size 12/40/108/124, a colour table or masks
+// that end before the pixel data, one plane, BI_RGB with
 // 1, 4, 8, 16 (5-5-5), 24 or 32 bits, or BI_BITFIELDS with 16 or 32 bits;
 // rows bottom-up or top-down (negative height; never for the 12-byte header).
 // Palette indices beyond the colour table give black. False, `image` left
@@ -51,6 +59,14 @@ bool DecodeBitmap(const std::string& bytes, Image& image);
 // Reads the file at `path` (at most kMaxBitmapFileBytes) and decodes it.
 // False, `image` left as it was, on any failure.
 bool LoadBitmapImage(const std::wstring& path, Image& image);
+
+// The decoded picture of the file at `path`, shared by everyone who shows
+// it: decoded once per (path, file size, time of last change) and served
+// from memory while those stay the same. Null when the file cannot be read
+// or is refused. Safe to call from any thread; throws only std::bad_alloc.
+std::shared_ptr<const Image> SharedBitmapImage(const std::wstring& path);
+// How often SharedBitmapImage has decoded a file, for measuring the cache.
+std::size_t SharedBitmapDecodes();
 
 // The next smaller level of a mipmap chain: each side halved (at least 1),
 // every pixel the rounded average of the 2x2 (or 2x1, 1x2) block it covers,

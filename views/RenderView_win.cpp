@@ -242,8 +242,10 @@ bool RenderView::LoadTexture(const std::wstring& path) {
   if (texture_ && device_) device_->SetTexture(0, nullptr);
   texture_.Reset();
   if (!device_) return false;
-  Image image;
-  if (!LoadBitmapImage(path, image)) return false;
+  // The texture window shows the same file: both use one decoded copy.
+  const std::shared_ptr<const Image> shared = SharedBitmapImage(path);
+  if (!shared) return false;
+  Image image = *shared;
 
   D3DCAPS9 caps{};
   device_->GetDeviceCaps(&caps);

@@ -2,37 +2,20 @@
 // A small HTTP server on 127.0.0.1 for the updater's download tests: each
 // path has a fixed reply; a path marked as stalling sends its part and then
 // holds the connection, as a reply that never ends.
-#include <winsock2.h>
-// after winsock2.h
-#include <windows.h>
-
 #include <map>
 #include <string>
 #include <thread>
+
+#include "tests/net/Loopback.h"
 
 namespace updatertest {
 
 class TestServer {
  public:
-  TestServer() {
-    WSADATA data;
-    ::WSAStartup(MAKEWORD(2, 2), &data);
-    listener_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    ::listen(listener_, 8);
-    int length = sizeof(address);
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-  }
+  TestServer() = default;
   ~TestServer() {
-    ::SetEvent(stop_);
+    listener_.Stop();
     if (thread_.joinable()) thread_.join();
-    ::closesocket(listener_);
-    ::CloseHandle(stop_);
-    ::WSACleanup();
   }
 
   // Routes are set before Start.
@@ -41,8 +24,8 @@ class TestServer {
   void Stall(const std::string& path, const std::string& head) { routes_[path] = {head, true}; }
   void Start() {
     thread_ = std::thread([this] {
-      while (WaitReadable(listener_)) {
-        const SOCKET client = ::accept(listener_, nullptr, nullptr);
+      while (listener_.WaitReadable(listener_.Socket())) {
+        const SOCKET client = ::accept(listener_.Socket(), nullptr, nullptr);
         if (client == INVALID_SOCKET) continue;
         Answer(client);
       }
@@ -50,7 +33,7 @@ class TestServer {
   }
 
   std::wstring Address(const std::string& path) const {
-    return L"http://127.0.0.1:" + std::to_wstring(port_) + std::wstring(path.begin(), path.end());
+    return L"http://127.0.0.1:" + std::to_wstring(listener_.Port()) + std::wstring(path.begin(), path.end());
   }
 
  private:
@@ -62,7 +45,7 @@ class TestServer {
   void Answer(SOCKET client) {
     std::string request;
     char chunk[2048];
-    while (request.find("\r\n\r\n") == std::string::npos && WaitReadable(client)) {
+    while (request.find("\r\n\r\n") == std::string::npos && listener_.WaitReadable(client)) {
       const int got = ::recv(client, chunk, sizeof chunk, 0);
       if (got <= 0) break;
       request.append(chunk, got);
@@ -90,27 +73,13 @@ class TestServer {
       if (n <= 0) break;
       sent += n;
     }
-    if (route != routes_.end() && route->second.stall) ::WaitForSingleObject(stop_, INFINITE);
+    if (route != routes_.end() && route->second.stall) listener_.WaitForStop();
     ::shutdown(client, SD_SEND);
     ::closesocket(client);
   }
 
-  // True once `s` has something to read; false when the server is stopping.
-  bool WaitReadable(SOCKET s) {
-    while (::WaitForSingleObject(stop_, 0) != WAIT_OBJECT_0) {
-      fd_set set;
-      FD_ZERO(&set);
-      FD_SET(s, &set);
-      timeval tick{0, 20000};
-      if (::select(0, &set, nullptr, nullptr, &tick) != 0) return true;
-    }
-    return false;
-  }
-
   std::map<std::string, Route> routes_;
-  SOCKET listener_;
-  int port_ = 0;
-  HANDLE stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  testnet::LoopbackListener listener_;
   std::thread thread_;
 };
 

@@ -275,3 +275,103 @@ TEST(Bitmap, FuzzCorpusDecodesOrIsRefused) {
 }
 
 }  // namespace
+
+TEST(Bitmap, EveryDepthReadsTheSameInBothRowOrders) {
+  Bmp indexed;
+  indexed.bits = 8;
+  indexed.palette = {kRed, kGreen, kBlue, kWhite};
+  indexed.rows = {Bytes({2, 3}), Bytes({0, 1})};
+  Bmp nibbles = indexed;
+  nibbles.bits = 4;
+  nibbles.rows = {Bytes({0x23}), Bytes({0x01})};
+  Bmp rgb32;
+  rgb32.bits = 32;
+  rgb32.rows = {Bytes({255, 0, 0, 0, 255, 255, 255, 0}), Bytes({0, 0, 255, 0, 0, 255, 0, 0})};
+  Bmp rgb555;
+  rgb555.bits = 16;
+  rgb555.rows = {Bytes({0x1F, 0, 0xFF, 0x7F}), Bytes({0, 0x7C, 0xE0, 0x03})};
+  for (Bmp bmp : {indexed, nibbles, Rgb24(), rgb555, rgb32}) {
+    SCOPED_TRACE(bmp.bits);
+    bmp.height = -2;
+    std::swap(bmp.rows[0], bmp.rows[1]);
+    Image image;
+    ASSERT_TRUE(DecodeBitmap(Build(bmp), image));
+    EXPECT_EQ(image.pixels, kPicture);
+  }
+}
+
+TEST(Bitmap, TablesRunningIntoThePixelsAreRefused) {
+  const auto withOffset = [](std::string file, std::uint32_t offset) {
+    std::string field;
+    Put(field, offset, 4);
+    return file.replace(10, 4, field);
+  };
+  Bmp indexed;
+  indexed.bits = 8;
+  indexed.palette = {kRed, kGreen, kBlue, kWhite};
+  indexed.rows = {Bytes({2, 3}), Bytes({0, 1})};
+  const std::string file = Build(indexed);  // pixels at 14 + 40 + 16 = 70
+  Image image;
+  EXPECT_TRUE(DecodeBitmap(withOffset(file, 70), image));
+  EXPECT_FALSE(DecodeBitmap(withOffset(file, 66), image));  // last colour inside the pixels
+  EXPECT_FALSE(DecodeBitmap(withOffset(file, 14), image));  // pixels over the header
+
+  Bmp fields;
+  fields.bits = 16;
+  fields.compression = 3;
+  fields.masks = {0xF800, 0x07E0, 0x001F};
+  fields.rows = {Bytes({0, 0, 0, 0}), Bytes({0, 0, 0, 0})};
+  EXPECT_TRUE(DecodeBitmap(Build(fields), image));
+  EXPECT_FALSE(DecodeBitmap(withOffset(Build(fields), 60), image));  // masks end at 66
+}
+
+TEST(Bitmap, ExtentIsPositiveOrRefused) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "orbiform_bitmap_extent.bmp";
+  const auto write = [&](const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; };
+  const auto height = [](std::string file, std::uint32_t value) {
+    std::string field;
+    Put(field, value, 4);
+    return file.replace(22, 4, field);
+  };
+  std::int32_t w = 7, h = 7;
+  write(height(Build(Rgb24()), 0xFFFFFFFEu));  // top-down, -2
+  ASSERT_TRUE(ReadBitmapExtent(path.wstring(), w, h));
+  EXPECT_EQ(w, 2);
+  EXPECT_EQ(h, 2);
+  for (const std::string& bad :
+       {height(Build(Rgb24()), 0), height(Build(Rgb24()), 0x80000000u), Build(Rgb24()).replace(0, 1, "X"),
+        Build(Rgb24()).replace(18, 4, "\xFF\xFF\xFF\xFF")}) {
+    write(bad);
+    w = h = 7;
+    EXPECT_FALSE(ReadBitmapExtent(path.wstring(), w, h));
+    EXPECT_EQ(w, 7);
+    EXPECT_EQ(h, 7);
+  }
+  std::filesystem::remove(path);
+  EXPECT_FALSE(ReadBitmapExtent(path.wstring(), w, h));
+}
+
+TEST(Bitmap, SharedImageIsDecodedOncePerFileState) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "orbiform_bitmap_shared.bmp";
+  std::ofstream(path, std::ios::binary) << Build(Rgb24());
+  const std::size_t before = SharedBitmapDecodes();
+  const auto first = SharedBitmapImage(path.wstring());
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->pixels, kPicture);
+  EXPECT_EQ(SharedBitmapImage(path.wstring()), first);
+  EXPECT_EQ(SharedBitmapDecodes(), before + 1);
+
+  // Another content (another size) is read again; a broken file gives none.
+  Bmp wider = Rgb24();
+  wider.width = 3;
+  wider.rows = {Bytes({1, 2, 3, 4, 5, 6, 7, 8, 9}), Bytes({9, 8, 7, 6, 5, 4, 3, 2, 1})};
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << Build(wider);
+  const auto second = SharedBitmapImage(path.wstring());
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->width, 3);
+  EXPECT_EQ(first->width, 2);  // a holder keeps its picture
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << Build(Rgb24()).substr(0, 30);
+  EXPECT_FALSE(SharedBitmapImage(path.wstring()));
+  std::filesystem::remove(path);
+  EXPECT_FALSE(SharedBitmapImage(path.wstring()));
+}

@@ -2,6 +2,8 @@
 // back buffer and checked pixel by pixel.
 #include <gtest/gtest.h>
 
+#include "tests/mwWinAPI/TestWindow.h"
+
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -18,20 +20,7 @@ constexpr std::uint32_t kBlue = 0x0000FF;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kRed = 0xFF0000;
 
-HWND MakeWindow() {
-  static const wchar_t* kClass = L"RenderViewTest";
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = kClass;
-    ::RegisterClassW(&wc);
-    registered = true;
-  }
-  return ::CreateWindowExW(0, kClass, L"3D", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 420, 420, nullptr,
-                           nullptr, ::GetModuleHandleW(nullptr), nullptr);
-}
+HWND MakeWindow() { return testui::MakeTestWindow(L"3D", 420, 420); }
 
 // A square of side 2h at (cx, cy, 0) facing the camera.
 void Square(float cx, float cy, float h, std::vector<TexturedPoint>& v, Indices& ix) {

@@ -2,7 +2,9 @@
 // toolbar commands and mouse messages acting on the view and the camera, the
 // selections, and the frames it draws (read back from the back buffer).
 #include <gtest/gtest.h>
+
 #include <windows.h>
+#include "tests/mwWinAPI/TestWindow.h"
 
 #include <commctrl.h>
 
@@ -31,20 +33,7 @@ RoundObject Cylinder(unsigned points, int rings) {
   return object;
 }
 
-HWND MakeHost() {
-  static const wchar_t* kClass = L"ViewPaneTestHost";
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = kClass;
-    ::RegisterClassW(&wc);
-    registered = true;
-  }
-  return ::CreateWindowExW(0, kClass, L"pane", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 480, 520, nullptr,
-                           nullptr, ::GetModuleHandleW(nullptr), nullptr);
-}
+HWND MakeHost() { return testui::MakeTestWindow(L"pane", 480, 520); }
 
 class ViewPaneTest : public ::testing::Test {
  protected:

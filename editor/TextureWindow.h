@@ -1,0 +1,103 @@
+#pragma once
+// The texture window: the object's bitmap, zoomed and scrolled, with the
+// texture coordinates of the selected face or texture layer drawn over it as
+// a closed polygon with numbered corner marks. Corners are dragged to new
+// bitmap pixels; the window stores them (undo state first) and tells its
+// parent with TWM_CHANGED. A status line at the bottom shows the pixel under
+// the mouse and the bitmap's size.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "geometry/RoundObjectHandler.h"
+#include "mwWinAPI/Window.h"
+#include "views/Bitmap.h"
+
+namespace orbiform {
+
+// The bitmap of the file at `path` as a GDI bitmap for `dc` (a 32-bit DIB
+// section), decoded by the project's reader through its shared cache; null
+// for a file that cannot be read or is refused. The caller deletes it.
+// `image` receives the decoded picture when given.
+HBITMAP LoadBitmapFile(const std::wstring& path, HDC dc,
+                       std::shared_ptr<const views::Image>* image = nullptr);
+
+class TextureWindow : public mwWinAPI::Window {
+ public:
+  static constexpr float kMinZoom = 1.0f / 16;
+  static constexpr float kMaxZoom = 16.0f;
+  static constexpr int kStatusHeight = 14;
+
+  TextureWindow();
+  ~TextureWindow() override;
+
+  // State for tests and the editor's pictures.
+  INT_PTR Selection() const { return selection_; }
+  float Zoom() const { return zoom_; }
+  POINT Scroll() const { return POINT{scrollX_, scrollY_}; }
+  POINT MaxScroll() const { return POINT{maxScrollX_, maxScrollY_}; }
+  bool HasBitmap() const { return bitmap_ != nullptr; }
+  SIZE BitmapSize() const { return SIZE{bitmapWidth_, bitmapHeight_}; }
+  const std::vector<std::pair<std::uint32_t, std::uint32_t>>& Corners() const { return corners_; }
+  std::wstring StatusText() const;
+  // Sets the zoom (bounded) with the scroll at the origin, as the wheel does.
+  void SetZoom(float zoom);
+  // Draws the window's picture (bitmap, polygon, marks, a dragged corner's
+  // lines) into `dc` over the client area, as a paint does.
+  void Draw(HDC dc);
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void OnCreate();
+  void OnDestroy();
+  void OnSelect(INT_PTR selection, RoundObjectHandler* handler);
+  void OnReload();
+  void OnPaint();
+  void OnSize();
+  void OnScroll(int bar, int code);
+  void OnLeftDown(int x, int y);
+  void OnMouseMove(int x, int y, WPARAM keys);
+  void OnLeftUp();
+  void OnWheel(int delta);
+  void OnMouseLeave();
+
+  void DropBitmap();
+  void UpdateScrollBars();
+  void SetStatus(const std::wstring& text);
+  // The bitmap position of a client point, clamped to 0 (the window's margin
+  // and a captured mouse outside it give negative values).
+  std::pair<std::uint32_t, std::uint32_t> BitmapPosition(int x, int y) const;
+  POINT ScreenPosition(std::pair<std::uint32_t, std::uint32_t> corner) const;
+  int NearCorner(int x, int y) const;  // the last corner within reach, -1 none
+  int MarkNumber(std::size_t corner) const;
+  RoundObject* Object() const { return handler_ ? handler_->Current() : nullptr; }
+
+  HWND status_ = nullptr;
+  HPEN pen_ = nullptr;
+  HBRUSH brush_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  std::shared_ptr<const views::Image> image_;
+  int bitmapWidth_ = 0;
+  int bitmapHeight_ = 0;
+  RoundObjectHandler* handler_ = nullptr;
+  INT_PTR selection_ = -1;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> corners_;
+  float zoom_ = 1.0f;
+  int scrollX_ = 0;
+  int scrollY_ = 0;
+  int maxScrollX_ = 0;
+  int maxScrollY_ = 0;
+  int dragged_ = -1;
+  POINT last_{0, 0};
+  bool firstMove_ = true;
+  bool rightZoomArmed_ = true;
+  bool tracking_ = false;
+  std::wstring sizeSuffix_;
+  std::wstring statusText_ = L"xxx";
+};
+
+}  // namespace orbiform

@@ -1,0 +1,526 @@
+// The texture window: bitmap display, corner polygon, picking and dragging
+// corners, zoom and scrolling.
+#include "editor/TextureWindow.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "editor/PrivateMessages.h"
+#include "editor/res/resource.h"
+#include "mwWinAPI/StringTable.h"
+
+namespace orbiform {
+
+namespace {
+
+using Corner = std::pair<std::uint32_t, std::uint32_t>;
+
+constexpr COLORREF kCornerColour = RGB(0, 0, 255);
+constexpr float kPickReach = 8.0f;
+constexpr int kScrollMargin = 10;  // the bitmap may be scrolled this far past its top-left corner
+
+// A rectangle of +-3 pixels with the corner's number to its right.
+void DrawCornerMark(HDC dc, int number, POINT at) {
+  ::Rectangle(dc, at.x - 3, at.y - 3, at.x + 3, at.y + 3);
+  const std::wstring text = std::to_wstring(number);
+  ::TextOutW(dc, at.x + 3, at.y, text.c_str(), static_cast<int>(text.size()));
+}
+
+// A zoomed extent in screen pixels, kept inside int whatever the zoom.
+int Scaled(double extent, double zoom) { return static_cast<int>(std::clamp(extent * zoom, -1e9, 1e9)); }
+
+}  // namespace
+
+HBITMAP LoadBitmapFile(const std::wstring& path, HDC dc, std::shared_ptr<const views::Image>* image) {
+  const std::shared_ptr<const views::Image> picture = views::SharedBitmapImage(path);
+  if (!picture) return nullptr;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = picture->width;
+  info.bmiHeader.biHeight = -picture->height;  // the reader's rows are top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap || !bits) {
+    if (bitmap) ::DeleteObject(bitmap);
+    return nullptr;
+  }
+  std::memcpy(bits, picture->pixels.data(), picture->pixels.size() * sizeof(std::uint32_t));
+  ::GdiFlush();
+  if (image) *image = picture;
+  return bitmap;
+}
+
+TextureWindow::TextureWindow() : Window(L"TextureView") {}
+
+TextureWindow::~TextureWindow() { DropBitmap(); }
+
+void TextureWindow::OnCreate() {
+  // Painting must not cover the status line.
+  ::SetWindowLongPtrW(Handle(), GWL_STYLE, ::GetWindowLongPtrW(Handle(), GWL_STYLE) | WS_CLIPCHILDREN);
+  status_ = ::CreateWindowExW(0, L"static", L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, kStatusHeight, Handle(),
+                              nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  if (status_)
+    ::SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), 0);
+  pen_ = ::CreatePen(PS_DASHDOTDOT, 1, kCornerColour);
+  brush_ = ::CreateSolidBrush(kCornerColour);
+  DropBitmap();
+}
+
+void TextureWindow::OnDestroy() {
+  // Only the main window ends the program: no quit message here.
+  DropBitmap();
+  if (pen_) ::DeleteObject(pen_);
+  if (brush_) ::DeleteObject(brush_);
+  pen_ = nullptr;
+  brush_ = nullptr;
+  status_ = nullptr;
+}
+
+void TextureWindow::DropBitmap() {
+  if (bitmap_) ::DeleteObject(bitmap_);
+  bitmap_ = nullptr;
+  image_.reset();
+  bitmapWidth_ = bitmapHeight_ = 0;
+}
+
+std::wstring TextureWindow::StatusText() const { return statusText_; }
+
+void TextureWindow::SetStatus(const std::wstring& text) {
+  statusText_ = text;
+  if (status_) ::SetWindowTextW(status_, text.c_str());
+}
+
+void TextureWindow::OnSelect(INT_PTR selection, RoundObjectHandler* handler) {
+  selection_ = selection;
+  corners_.clear();
+  SetStatus(L"xxx");
+  const bool cleared = selection <= -2 && selection >= -5;
+  if (handler && handler->Current() && !cleared) {
+    scrollX_ = scrollY_ = 0;
+    handler_ = handler;
+    const std::wstring& path = handler->Current()->Texture();
+    // The same decoded picture (the file unchanged) keeps the GDI bitmap:
+    // every Apply, Undo or corner drag selects again.
+    const std::shared_ptr<const views::Image> shared = views::SharedBitmapImage(path);
+    if (!shared || shared != image_) {
+      HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+      ::ShowCursor(TRUE);
+      DropBitmap();
+      if (shared) {
+        HDC dc = ::GetDC(Handle());
+        bitmap_ = LoadBitmapFile(path, dc, &image_);
+        ::ReleaseDC(Handle(), dc);
+      }
+      ::ShowCursor(FALSE);
+      ::SetCursor(previous ? previous : ::LoadCursorW(nullptr, IDC_ARROW));
+    }
+    if (!bitmap_) {
+      sizeSuffix_.clear();
+      SetStatus(mwWinAPI::StringTable().LoadS(IDS_BITMAP_NOT_LOADED));
+    } else {
+      bitmapWidth_ = image_->width;
+      bitmapHeight_ = image_->height;
+      sizeSuffix_ = L" | " + std::to_wstring(bitmapWidth_) + L"/" + std::to_wstring(bitmapHeight_);
+      SetStatus(L"xxx" + sizeSuffix_);
+    }
+    UpdateScrollBars();
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+  }
+  OnReload();
+}
+
+void TextureWindow::OnReload() {
+  corners_.clear();
+  RoundObject* object = Object();
+  if ((selection_ <= -2 && selection_ >= -5) || !handler_) {
+    handler_ = nullptr;
+    DropBitmap();
+    sizeSuffix_.clear();
+    UpdateScrollBars();
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+    return;
+  }
+  if (!object) {
+    // After Close: nothing is left to show.
+    selection_ = -1;
+    DropBitmap();
+    sizeSuffix_.clear();
+    UpdateScrollBars();
+  } else if (selection_ <= -6) {
+    const std::size_t layer = static_cast<std::size_t>(-selection_ - 6);
+    if (layer < object->TextureLevelCount()) {
+      for (const TexCoord& c : object->GetTextureLevel(layer).coords)
+        corners_.emplace_back(static_cast<std::uint32_t>(c.first), static_cast<std::uint32_t>(c.second));
+    } else {
+      selection_ = -1;
+    }
+  } else if (selection_ >= 0) {
+    // Stale faces are recomputed from the layers before they are shown.
+    if (!object->TexCoordsValid()) object->ApplyTextures();
+    const std::size_t face = static_cast<std::size_t>(selection_);
+    if (object->TexCoordsValid() && face < object->FaceCount()) {
+      const std::size_t count = object->GetFace(face).coords.size();
+      for (std::size_t i = 0; i < count; ++i) {
+        const TexCoord c = object->GetTexCoordinate(face, i);
+        corners_.emplace_back(static_cast<std::uint32_t>(c.first), static_cast<std::uint32_t>(c.second));
+      }
+    } else {
+      selection_ = -1;
+    }
+  }
+  ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TextureWindow::UpdateScrollBars() {
+  RECT client{};
+  ::GetClientRect(Handle(), &client);
+  // One formula for size changes, zooms and new bitmaps.
+  maxScrollX_ = std::max(0, Scaled(bitmapWidth_, zoom_) - static_cast<int>(client.right) + kScrollMargin);
+  maxScrollY_ = std::max(
+      0, Scaled(bitmapHeight_, zoom_) + kStatusHeight - static_cast<int>(client.bottom) + kScrollMargin);
+  scrollX_ = std::clamp(scrollX_, -kScrollMargin, maxScrollX_);
+  scrollY_ = std::clamp(scrollY_, -kScrollMargin, maxScrollY_);
+  const int maxima[2] = {maxScrollX_, maxScrollY_};
+  const int positions[2] = {scrollX_, scrollY_};
+  const int bars[2] = {SB_HORZ, SB_VERT};
+  for (int i = 0; i < 2; ++i) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = 0;
+    info.nMax = maxima[i] > 0 ? maxima[i] + kScrollMargin : 0;
+    info.nPage = 8;
+    info.nPos = positions[i] + kScrollMargin;
+    ::SetScrollInfo(Handle(), bars[i], &info, TRUE);
+  }
+}
+
+void TextureWindow::OnSize() {
+  UpdateScrollBars();
+  RECT client{};
+  ::GetClientRect(Handle(), &client);
+  if (status_) ::MoveWindow(status_, 0, client.bottom - kStatusHeight, client.right, kStatusHeight, TRUE);
+  ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TextureWindow::SetZoom(float zoom) {
+  zoom_ = std::clamp(zoom, kMinZoom, kMaxZoom);
+  scrollX_ = scrollY_ = 0;
+  UpdateScrollBars();
+  ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TextureWindow::OnScroll(int bar, int code) {
+  int& scroll = bar == SB_HORZ ? scrollX_ : scrollY_;
+  const int maximum = bar == SB_HORZ ? maxScrollX_ : maxScrollY_;
+  int next = scroll;
+  switch (code) {
+    case SB_LINEUP:
+      next -= 10;
+      break;
+    case SB_LINEDOWN:
+      next += 10;
+      break;
+    case SB_PAGEUP:
+      next -= 50;
+      break;
+    case SB_PAGEDOWN:
+      next += 50;
+      break;
+    case SB_THUMBTRACK: {
+      // The 32-bit position: the message's own is 16 bits and wraps.
+      SCROLLINFO info{};
+      info.cbSize = sizeof(info);
+      info.fMask = SIF_TRACKPOS;
+      ::GetScrollInfo(Handle(), bar, &info);
+      next = info.nTrackPos - kScrollMargin;
+      break;
+    }
+    default:
+      return;
+  }
+  scroll = std::clamp(next, -kScrollMargin, maximum);
+  ::SetScrollPos(Handle(), bar, scroll + kScrollMargin, TRUE);
+  ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+Corner TextureWindow::BitmapPosition(int x, int y) const {
+  const double px = std::floor((x + scrollX_) / static_cast<double>(zoom_));
+  const double py = std::floor((y + scrollY_) / static_cast<double>(zoom_));
+  return {static_cast<std::uint32_t>(std::clamp(px, 0.0, 2147483647.0)),
+          static_cast<std::uint32_t>(std::clamp(py, 0.0, 2147483647.0))};
+}
+
+POINT TextureWindow::ScreenPosition(Corner corner) const {
+  return POINT{Scaled(corner.first, zoom_) - scrollX_, Scaled(corner.second, zoom_) - scrollY_};
+}
+
+int TextureWindow::NearCorner(int x, int y) const {
+  const float px = (x + scrollX_) / zoom_;
+  const float py = (y + scrollY_) / zoom_;
+  int found = -1;
+  for (std::size_t i = 0; i < corners_.size(); ++i) {
+    if (std::fabs(static_cast<float>(corners_[i].first) - px) < kPickReach &&
+        std::fabs(static_cast<float>(corners_[i].second) - py) < kPickReach)
+      found = static_cast<int>(i);
+  }
+  return found;
+}
+
+int TextureWindow::MarkNumber(std::size_t corner) const {
+  const RoundObject* object = Object();
+  if (!object) return 0;
+  if (selection_ >= 0) {
+    const std::size_t face = static_cast<std::size_t>(selection_);
+    if (!object->TexCoordsValid() || face >= object->FaceCount() ||
+        corner >= object->GetFace(face).points.size())
+      return 0;
+    return 1 + object->GetFacePoint(face, corner);
+  }
+  if (static_cast<std::size_t>(-selection_ - 6) >= object->TextureLevelCount()) return 0;
+  const TextureLevel& layer = object->GetTextureLevel(static_cast<std::size_t>(-selection_ - 6));
+  const unsigned n = object->PointsPerRing();
+  // Corners 0 and 3 name the point after the end point, in the end and in
+  // the start ring, as the 3D view numbers it.
+  const unsigned after = (layer.endPoint + 1) % n;
+  switch (corner) {
+    case 0:
+      return static_cast<int>(n * layer.endArea + after + 1);
+    case 1:
+      return static_cast<int>(n * layer.endArea + layer.startPoint + 1);
+    case 2:
+      return static_cast<int>(n * layer.startArea + layer.startPoint + 1);
+    case 3:
+      return static_cast<int>(n * layer.startArea + after + 1);
+    default:
+      return 0;
+  }
+}
+
+void TextureWindow::Draw(HDC target) {
+  RECT client{};
+  ::GetClientRect(Handle(), &client);
+  const int width = client.right;
+  const int height = std::max<int>(client.bottom - kStatusHeight, 0);
+  if (width <= 0 || height <= 0) return;
+  // Drawn off screen and copied at once: no flicker.
+  HDC dc = ::CreateCompatibleDC(target);
+  HBITMAP back = ::CreateCompatibleBitmap(target, width, height);
+  HGDIOBJ oldBack = ::SelectObject(dc, back);
+  RECT area{0, 0, width, height};
+  ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_MENU));
+
+  if (bitmap_) {
+    // Only the part of the bitmap that lies in the window is stretched.
+    const double z = zoom_;
+    const int x0 = std::clamp(static_cast<int>(std::floor(scrollX_ / z)), 0, bitmapWidth_);
+    const int y0 = std::clamp(static_cast<int>(std::floor(scrollY_ / z)), 0, bitmapHeight_);
+    const int x1 = std::clamp(static_cast<int>(std::ceil((scrollX_ + width) / z)) + 1, 0, bitmapWidth_);
+    const int y1 = std::clamp(static_cast<int>(std::ceil((scrollY_ + height) / z)) + 1, 0, bitmapHeight_);
+    if (x1 > x0 && y1 > y0) {
+      HDC source = ::CreateCompatibleDC(target);
+      HGDIOBJ oldSource = ::SelectObject(source, bitmap_);
+      ::SetStretchBltMode(dc, COLORONCOLOR);
+      const int dx0 = Scaled(x0, z) - scrollX_, dy0 = Scaled(y0, z) - scrollY_;
+      const int dx1 = Scaled(x1, z) - scrollX_, dy1 = Scaled(y1, z) - scrollY_;
+      ::StretchBlt(dc, dx0, dy0, dx1 - dx0, dy1 - dy0, source, x0, y0, x1 - x0, y1 - y0, SRCCOPY);
+      ::SelectObject(source, oldSource);
+      ::DeleteDC(source);
+    }
+  }
+
+  if (!corners_.empty()) {
+    ::SetTextColor(dc, kCornerColour);
+    ::SetBkMode(dc, TRANSPARENT);
+    HGDIOBJ oldPen = ::SelectObject(dc, pen_);
+    HGDIOBJ oldBrush = ::SelectObject(dc, brush_);
+    HGDIOBJ oldFont = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+    std::vector<POINT> outline;
+    outline.reserve(corners_.size() + 1);
+    for (const Corner& corner : corners_) outline.push_back(ScreenPosition(corner));
+    if (corners_.size() > 1) outline.push_back(outline.front());
+    ::Polyline(dc, outline.data(), static_cast<int>(outline.size()));
+    const bool layer = selection_ <= -6;
+    for (std::size_t i = 0; i < corners_.size(); ++i) {
+      const POINT at = outline[i];
+      // Marks far outside the window cost time and show nothing.
+      if (at.x < -64 || at.y < -16 || at.x > width + 8 || at.y > height + 8) continue;
+      if (layer && i > 3) continue;
+      DrawCornerMark(dc, MarkNumber(i), at);
+    }
+    if (dragged_ >= 0 && !firstMove_ && static_cast<std::size_t>(dragged_) < corners_.size()) {
+      // The dragged corner's two edges follow the mouse, inverted.
+      const std::size_t n = corners_.size();
+      const std::size_t i = static_cast<std::size_t>(dragged_);
+      ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
+      const int oldMix = ::SetROP2(dc, R2_NOTXORPEN);
+      for (std::size_t neighbour : {(i + n - 1) % n, (i + 1) % n}) {
+        ::MoveToEx(dc, outline[neighbour].x, outline[neighbour].y, nullptr);
+        ::LineTo(dc, last_.x, last_.y);
+      }
+      ::SetROP2(dc, oldMix);
+    }
+    ::SelectObject(dc, oldFont);
+    ::SelectObject(dc, oldBrush);
+    ::SelectObject(dc, oldPen);
+  }
+
+  ::BitBlt(target, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+  ::SelectObject(dc, oldBack);
+  ::DeleteObject(back);
+  ::DeleteDC(dc);
+}
+
+void TextureWindow::OnPaint() {
+  PAINTSTRUCT paint{};
+  HDC dc = ::BeginPaint(Handle(), &paint);
+  if (dc) Draw(dc);
+  ::EndPaint(Handle(), &paint);
+}
+
+void TextureWindow::OnLeftDown(int x, int y) {
+  ::SetFocus(Handle());
+  dragged_ = -1;
+  last_ = POINT{x, y};
+  firstMove_ = true;
+  dragged_ = NearCorner(x, y);
+  if (dragged_ >= 0) {
+    ::SetCapture(Handle());
+    ::SetCursor(::LoadCursorW(nullptr, IDC_CROSS));
+  }
+}
+
+void TextureWindow::OnMouseMove(int x, int y, WPARAM keys) {
+  if (!tracking_) {
+    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
+    tracking_ = ::TrackMouseEvent(&track) != FALSE;
+  }
+  const Corner at = BitmapPosition(x, y);
+  const std::wstring position = std::to_wstring(at.first) + L"/" + std::to_wstring(at.second);
+  SetStatus(L" " + position + sizeSuffix_);
+  if ((keys & MK_LBUTTON) && dragged_ >= 0) {
+    SetStatus(L" <<" + position + L">>" + sizeSuffix_);
+    last_ = POINT{x, y};
+    firstMove_ = false;
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+  } else if (keys & MK_RBUTTON) {
+    if (rightZoomArmed_) {
+      rightZoomArmed_ = false;
+      SetZoom(y < last_.y ? zoom_ * 2.0f : zoom_ * 0.5f);
+    }
+  } else {
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    if (NearCorner(x, y) >= 0) {
+      ::SetCursor(::LoadCursorW(nullptr, IDC_CROSS));
+      SetStatus(L" <<" + position + L">>" + sizeSuffix_);
+    }
+  }
+}
+
+void TextureWindow::OnLeftUp() {
+  ::ReleaseCapture();
+  RoundObject* object = Object();
+  const int corner = dragged_;
+  dragged_ = -1;
+  firstMove_ = true;
+  ::InvalidateRect(Handle(), nullptr, FALSE);
+  if (corner < 0 || !object || static_cast<std::size_t>(corner) >= corners_.size()) return;
+  const Corner at = BitmapPosition(last_.x, last_.y);
+  // A click without a move changes nothing: no undo state, no report.
+  if (corners_[corner] == at) return;
+  HWND owner = ::GetParent(Handle());
+  const TexCoord stored{static_cast<std::int32_t>(at.first), static_cast<std::int32_t>(at.second)};
+  if (selection_ >= 0) {
+    const std::size_t face = static_cast<std::size_t>(selection_);
+    if (!object->TexCoordsValid() || face >= object->FaceCount() ||
+        static_cast<std::size_t>(corner) >= object->GetFace(face).coords.size())
+      return;
+    handler_->SaveState();
+    handler_->Current()->SetTexCoordinate(face, static_cast<std::size_t>(corner), stored.first,
+                                          stored.second);
+    corners_[corner] = at;
+    ::SendMessageW(owner, TWM_CHANGED, 0, 0);
+  } else if (selection_ <= -6) {
+    corners_[corner] = at;
+    const std::size_t layer = static_cast<std::size_t>(-selection_ - 6);
+    if (layer < object->TextureLevelCount() && corner < 4) {
+      handler_->SaveState();
+      handler_->Current()->GetTextureLevel(layer).coords[static_cast<std::size_t>(corner)] = stored;
+    } else {
+      ::PostMessageW(Handle(), TWM_RELOAD, 0, 0);
+    }
+    ::SendMessageW(owner, TWM_CHANGED, 1, 0);
+  }
+}
+
+void TextureWindow::OnWheel(int delta) { SetZoom(delta > 0 ? zoom_ * 1.1f : zoom_ / 1.1f); }
+
+void TextureWindow::OnMouseLeave() {
+  SetStatus(L"xxx" + sizeSuffix_);
+  tracking_ = false;
+}
+
+LRESULT TextureWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      OnCreate();
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    case TWM_SELECT:
+      OnSelect(mwWinAPI::SignedParam(wParam), reinterpret_cast<RoundObjectHandler*>(lParam));
+      return 0;
+    case TWM_RELOAD:
+      OnReload();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // the paint covers everything
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_PRINTCLIENT:
+      Draw(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_SIZE:
+      OnSize();
+      return 0;
+    case WM_HSCROLL:
+      OnScroll(SB_HORZ, LOWORD(wParam));
+      return 0;
+    case WM_VSCROLL:
+      OnScroll(SB_VERT, LOWORD(wParam));
+      return 0;
+    case WM_LBUTTONDOWN:
+      OnLeftDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return 0;
+    case WM_MOUSEMOVE:
+      OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), wParam);
+      return 0;
+    case WM_LBUTTONUP:
+      OnLeftUp();
+      return 0;
+    case WM_RBUTTONDOWN:
+      last_ = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      return 0;
+    case WM_RBUTTONUP:
+      rightZoomArmed_ = true;
+      return 0;
+    case WM_MOUSEWHEEL:
+      OnWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+      return 0;
+    case WM_MOUSELEAVE:
+      OnMouseLeave();
+      return 0;
+    default:
+      return Default(message, wParam, lParam);
+  }
+}
+
+}  // namespace orbiform
