@@ -209,3 +209,19 @@ TEST_F(UpdaterWindowTest, MinimisingHidesAndTheIconBringsItBackClosingWritesTheL
   EXPECT_EQ(0u, file.find("[Update "));
   EXPECT_NE(std::string::npos, file.find("<114>"));
 }
+
+TEST_F(UpdaterWindowTest, ClosingDuringADownloadCancelsItAndKeepsTheLog) {
+  server.Stall("/info*", "HTTP/1.0 200 OK\r\n\r\n" + kMarker);
+  server.Start();
+  Open(Prefix(), true);
+  ASSERT_TRUE(PumpUntil([&] { return State() == INFOS_DOWNLOADING; }));
+  ::Sleep(700);
+  const DWORD start = ::GetTickCount();
+  ::SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_LT(::GetTickCount() - start, 6000u);
+  EXPECT_EQ(nullptr, window->Handle());
+  EXPECT_EQ(NOTHING_DONE, State());
+  EXPECT_NE(nullptr, Find(L"TrayBalloon", L"<131>"));
+  const std::string file = mwtest::GetBytes(folder.Path(L"QZ7BackUp\\QZ7Updater.log"));
+  EXPECT_NE(std::string::npos, file.find("<137>"));
+}
