@@ -432,7 +432,11 @@ class PlainsPage : public WizardPage {
     ThemeBackground();
     const std::wstring title = Text(IDS_TREE_PLAIN);
     const int count = static_cast<int>(Object().AreaCount());
+    // One line of tabs with arrows: hundreds of plains would leave no room
+    // for the page in rows of tabs. Drawn once, when all are in.
+    ::SendMessageW(tabs_, WM_SETREDRAW, FALSE, 0);
     for (int i = 0; i < count; ++i) InsertTab(i, title);
+    ::SendMessageW(tabs_, WM_SETREDRAW, TRUE, 0);
     RECT client{};
     ::GetClientRect(Handle(), &client);
     Layout(client.right, client.bottom);

@@ -12,6 +12,7 @@
 #include <deque>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -485,27 +486,35 @@ TEST_F(Wizard, SwitchingTheKindKeepsLayersAuthorAndInfoAndClosingGivesNothing) {
   }
 }
 
+// The figure: from Next on the type page until the plains page is up and
+// idle, the best of three runs (the machine may be busy with other work).
 TEST_F(Wizard, PlainsPageFor100PlainsOpensQuickly) {
-  auto start = std::make_unique<RoundObject>(5, 0);
-  for (int i = 0; i < 100; ++i) start->AddArea(0, 360, i, 1, 1);
-  start->GetTextureLevel(start->AddTextureLevel()).SetPoints(0, 4);
-  std::chrono::steady_clock::time_point pressed;
-  double milliseconds = 0;
-  Drive(std::move(start), {
-                              {IDD_WIZARD_TYPE,
-                               [&](HWND page) {
-                                 pressed = std::chrono::steady_clock::now();
-                                 Press(page, IDC_WIZARD_NEXT);
-                               }},
-                              {IDD_WIZARD_PLAINS,
-                               [&](HWND page) {
-                                 milliseconds = std::chrono::duration<double, std::milli>(
-                                                    std::chrono::steady_clock::now() - pressed)
-                                                    .count();
-                                 EXPECT_EQ(Numbered(100), TabTitles(page));
-                                 ::SendMessageW(page, WM_CLOSE, 0, 0);
-                               }},
-                          });
-  std::printf("plains page for 100 plains up after %.0f ms\n", milliseconds);
-  EXPECT_LT(milliseconds, 300);
+  std::map<int, double> best;
+  for (int run = 0; run < 3; ++run) {
+    for (int plains : {1, 100}) {
+      auto start = std::make_unique<RoundObject>(5, 0);
+      for (int i = 0; i < plains; ++i) start->AddArea(0, 360, i, 1, 1);
+      start->GetTextureLevel(start->AddTextureLevel()).SetPoints(0, 4);
+      std::chrono::steady_clock::time_point pressed;
+      double milliseconds = 1e9;
+      Drive(std::move(start), {
+                                  {IDD_WIZARD_TYPE,
+                                   [&](HWND page) {
+                                     pressed = std::chrono::steady_clock::now();
+                                     Press(page, IDC_WIZARD_NEXT);
+                                   }},
+                                  {IDD_WIZARD_PLAINS,
+                                   [&](HWND page) {
+                                     milliseconds = std::chrono::duration<double, std::milli>(
+                                                        std::chrono::steady_clock::now() - pressed)
+                                                        .count();
+                                     EXPECT_EQ(Numbered(plains), TabTitles(page));
+                                     ::SendMessageW(page, WM_CLOSE, 0, 0);
+                                   }},
+                              });
+      best[plains] = run == 0 ? milliseconds : std::min(best[plains], milliseconds);
+    }
+  }
+  std::printf("plains page up after %.0f ms for 100 plains (%.0f ms for 1)\n", best[100], best[1]);
+  EXPECT_LT(best[100], 300);
 }
