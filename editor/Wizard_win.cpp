@@ -43,6 +43,9 @@ enum Step : INT_PTR { kTypeStep = 1, kSphereStep, kPlainsStep, kFinalStep, kFini
 struct WizardState {
   std::unique_ptr<RoundObject> object;
   std::array<TexCoord, 4> corners{};
+  // Set while a page ends: its fields losing the keyboard then are not
+  // committed (closing must not bring up a refused value's box).
+  bool ending = false;
 };
 
 class WaitCursor {
@@ -109,7 +112,7 @@ class FieldPage : public mwWinAPI::Dialog {
 
  private:
   bool CommitIfModified(HWND edit) {
-    if (!edit || !::SendMessageW(edit, EM_GETMODIFY, 0, 0)) return true;
+    if (state_.ending || !edit || !::SendMessageW(edit, EM_GETMODIFY, 0, 0)) return true;
     ::SendMessageW(edit, EM_SETMODIFY, FALSE, 0);
     return CommitField(::GetDlgCtrlID(edit));
   }
@@ -121,17 +124,24 @@ class WizardPage : public FieldPage {
   WizardPage(std::wstring name, WizardState& state, int resource)
       : FieldPage(std::move(name), state), resource_(resource) {}
 
-  Step Run(HWND owner) { return static_cast<Step>(RunModal(Instance(), MAKEINTRESOURCEW(resource_), owner)); }
+  Step Run(HWND owner) {
+    state_.ending = false;
+    return static_cast<Step>(RunModal(Instance(), MAKEINTRESOURCEW(resource_), owner));
+  }
 
  protected:
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message == WM_INITDIALOG) SetIcons();
     return FieldPage::HandleMessage(message, wParam, lParam);
   }
-  void OnClose() override { End(kClosed); }
+  void OnClose() override { EndPage(kClosed); }
   // Leaves the page for `step` once the focused field is in.
   void Leave(Step step) {
-    if (CommitFocus()) End(step);
+    if (CommitFocus()) EndPage(step);
+  }
+  void EndPage(Step step) {
+    state_.ending = true;
+    End(step);
   }
 
  private:
@@ -226,7 +236,7 @@ class TypePage : public WizardPage {
       Message(error.what());
       return;
     }
-    End(sphere ? kSphereStep : kPlainsStep);
+    EndPage(sphere ? kSphereStep : kPlainsStep);
   }
 };
 
@@ -317,7 +327,7 @@ class SpherePage : public WizardPage {
       Message(error.what());
       return true;
     }
-    End(kPlainsStep);
+    EndPage(kPlainsStep);
     return true;
   }
 };
@@ -577,7 +587,7 @@ class PlainsPage : public WizardPage {
       Message(error.what());
       return;
     }
-    End(kFinalStep);
+    EndPage(kFinalStep);
   }
 
   HWND tabs_ = nullptr;
@@ -693,7 +703,7 @@ class FinalPage : public WizardPage {
     if (!CommitFocus()) return;
     WaitCursor wait;
     FinishObject(Object(), Layer().type, state_.corners);
-    End(kFinished);
+    EndPage(kFinished);
   }
 };
 

@@ -481,9 +481,16 @@ TEST_F(Wizard, SwitchingTheKindKeepsLayersAuthorAndInfoAndClosingGivesNothing) {
   for (int page : {IDD_WIZARD_TYPE, IDD_WIZARD_SPHERE, IDD_WIZARD_PLAINS, IDD_WIZARD_FINAL}) {
     std::deque<Step> upTo(toSphere.begin(), toSphere.end());
     while (upTo.back().page != page) upTo.pop_back();
-    upTo.back().act = [](HWND dialog) { ::SendMessageW(dialog, WM_CLOSE, 0, 0); };
+    // A refused value still in its field is not committed by closing.
+    upTo.back().act = [](HWND dialog) {
+      if (const HWND plain = PlainPage(dialog)) Type(plain, IDC_PLAIN_RADIUS, L"0");
+      if (::GetDlgItem(dialog, IDC_SPHERE_RADIUS) && !::GetDlgItem(dialog, IDC_TYPE_AXIS_TEXT))
+        Type(dialog, IDC_SPHERE_RADIUS, L"0");
+      ::SendMessageW(dialog, WM_CLOSE, 0, 0);
+    };
     EXPECT_EQ(nullptr, Drive(Cylinder(6, {0, 1}), upTo)) << page;
   }
+  EXPECT_TRUE(Boxes(ui_).empty());
 }
 
 // The figure: from Next on the type page until the plains page is up and
