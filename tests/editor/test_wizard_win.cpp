@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/MainWindow.h"
 #include "editor/Wizard.h"
 #include "editor/res/resource.h"
 #include "mwWinAPI/Fields.h"
@@ -82,12 +83,20 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   step.act(page);
 }
 
-std::unique_ptr<RoundObject> Drive(std::unique_ptr<RoundObject> start, std::deque<Step> script) {
+// Runs the wizard on `start`, or `run` (which runs it some other way), while
+// the script acts on its pages.
+std::unique_ptr<RoundObject> Drive(std::unique_ptr<RoundObject> start, std::deque<Step> script,
+                                   const std::function<void()>& run = nullptr) {
   steps = std::move(script);
   pagesSeen.clear();
   ticksLeft = 500;
   const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, Tick);
-  std::unique_ptr<RoundObject> result = RunWizard(nullptr, std::move(start));
+  std::unique_ptr<RoundObject> result;
+  if (run) {
+    run();
+  } else {
+    result = RunWizard(nullptr, std::move(start));
+  }
   ::KillTimer(nullptr, timer);
   EXPECT_TRUE(steps.empty()) << "the script stopped before its end";
   return result;
@@ -524,4 +533,41 @@ TEST_F(Wizard, PlainsPageFor100PlainsOpensQuickly) {
   }
   std::printf("plains page up after %.0f ms for 100 plains (%.0f ms for 1)\n", best[100], best[1]);
   EXPECT_LT(best[100], 300);
+}
+
+// New runs the wizard on the current object: closing a page gives back the
+// object as it was, Finish makes the wizard's object current.
+TEST_F(Wizard, NewInTheMainWindowKeepsThePreviousObjectWhenAPageIsClosed) {
+  ASSERT_TRUE(MainWindow::RegisterClasses(::GetModuleHandleW(nullptr)));
+  mwtest::TempFolder folder;
+  HWND active = nullptr;
+  MainWindow window(&active);
+  window.SetDialogs({[](HWND, Options&) { return true; }, nullptr, nullptr, nullptr});
+  window.SetWizard(RunWizard);
+  window.CreateMain(::GetModuleHandleW(nullptr), folder.Path(L"options.xml"));
+  window.Handler().SetCurrent(Cylinder(7, {0, 4}));
+
+  Drive(nullptr,
+        {{IDD_WIZARD_TYPE,
+          [&](HWND page) {
+            EXPECT_EQ(window.Handle(), ::GetWindow(page, GW_OWNER));
+            Click(page, IDC_TYPE_SPHERE);
+            Press(page, IDC_WIZARD_NEXT);
+          }},
+         {IDD_WIZARD_SPHERE, [](HWND page) { ::SendMessageW(page, WM_CLOSE, 0, 0); }}},
+        [&] { ::SendMessageW(window.Handle(), WM_COMMAND, IDM_NEW, 0); });
+  ASSERT_NE(nullptr, window.Handler().Current());
+  EXPECT_FALSE(window.Handler().Current()->IsSphere());
+  EXPECT_EQ(7u, window.Handler().Current()->PointsPerRing());
+  EXPECT_EQ(2u, window.Handler().Current()->AreaCount());
+
+  Drive(nullptr,
+        {{IDD_WIZARD_TYPE, [](HWND page) { Press(page, IDC_WIZARD_NEXT); }},
+         {IDD_WIZARD_PLAINS, [](HWND page) { Press(page, IDC_PLAINS_NEW), Press(page, IDC_WIZARD_NEXT); }},
+         {IDD_WIZARD_FINAL, [](HWND page) { Press(page, IDC_WIZARD_NEXT); }}},
+        [&] { ::SendMessageW(window.Handle(), WM_COMMAND, IDM_NEW, 0); });
+  EXPECT_EQ(3u, window.Handler().Current()->AreaCount());
+  EXPECT_TRUE(window.Handler().Current()->TexCoordsValid());
+  EXPECT_TRUE(window.Modified());
+  ::DestroyWindow(window.Handle());
 }
