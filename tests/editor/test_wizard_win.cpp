@@ -12,7 +12,6 @@
 #include <deque>
 #include <fstream>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -42,7 +41,6 @@ struct Step {
 };
 
 std::deque<Step> steps;
-std::vector<int> pagesSeen;
 int ticksLeft = 0;
 
 int PageOf(HWND dialog) {
@@ -79,7 +77,6 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   if (PageOf(page) != steps.front().page) return;
   Step step = std::move(steps.front());
   steps.pop_front();
-  pagesSeen.push_back(step.page);
   step.act(page);
 }
 
@@ -88,7 +85,6 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 std::unique_ptr<RoundObject> Drive(std::unique_ptr<RoundObject> start, std::deque<Step> script,
                                    const std::function<void()>& run = nullptr) {
   steps = std::move(script);
-  pagesSeen.clear();
   ticksLeft = 500;
   const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, Tick);
   std::unique_ptr<RoundObject> result;
@@ -505,34 +501,26 @@ TEST_F(Wizard, SwitchingTheKindKeepsLayersAuthorAndInfoAndClosingGivesNothing) {
 // The figure: from Next on the type page until the plains page is up and
 // idle, the best of three runs (the machine may be busy with other work).
 TEST_F(Wizard, PlainsPageFor100PlainsOpensQuickly) {
-  std::map<int, double> best;
+  double best = 1e9;
   for (int run = 0; run < 3; ++run) {
-    for (int plains : {1, 100}) {
-      auto start = std::make_unique<RoundObject>(5, 0);
-      for (int i = 0; i < plains; ++i) start->AddArea(0, 360, i, 1, 1);
-      start->GetTextureLevel(start->AddTextureLevel()).SetPoints(0, 4);
-      std::chrono::steady_clock::time_point pressed;
-      double milliseconds = 1e9;
-      Drive(std::move(start), {
-                                  {IDD_WIZARD_TYPE,
-                                   [&](HWND page) {
-                                     pressed = std::chrono::steady_clock::now();
-                                     Press(page, IDC_WIZARD_NEXT);
-                                   }},
-                                  {IDD_WIZARD_PLAINS,
-                                   [&](HWND page) {
-                                     milliseconds = std::chrono::duration<double, std::milli>(
-                                                        std::chrono::steady_clock::now() - pressed)
-                                                        .count();
-                                     EXPECT_EQ(Numbered(plains), TabTitles(page));
-                                     ::SendMessageW(page, WM_CLOSE, 0, 0);
-                                   }},
-                              });
-      best[plains] = run == 0 ? milliseconds : std::min(best[plains], milliseconds);
-    }
+    auto start = Cylinder(5, {});
+    for (int i = 0; i < 100; ++i) start->AddArea(0, 360, i, 1, 1);
+    std::chrono::steady_clock::time_point pressed;
+    Drive(std::move(start), {{IDD_WIZARD_TYPE,
+                              [&](HWND page) {
+                                pressed = std::chrono::steady_clock::now();
+                                Press(page, IDC_WIZARD_NEXT);
+                              }},
+                             {IDD_WIZARD_PLAINS, [&](HWND page) {
+                                const std::chrono::duration<double, std::milli> up =
+                                    std::chrono::steady_clock::now() - pressed;
+                                best = std::min(best, up.count());
+                                EXPECT_EQ(Numbered(100), TabTitles(page));
+                                ::SendMessageW(page, WM_CLOSE, 0, 0);
+                              }}});
   }
-  std::printf("plains page up after %.0f ms for 100 plains (%.0f ms for 1)\n", best[100], best[1]);
-  EXPECT_LT(best[100], 300);
+  std::printf("plains page for 100 plains up after %.0f ms\n", best);
+  EXPECT_LT(best, 300);
 }
 
 // New runs the wizard on the current object: closing a page gives back the
