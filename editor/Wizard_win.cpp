@@ -343,7 +343,6 @@ class PlainPage : public FieldPage {
  public:
   PlainPage(WizardState& state, PlainsPage& owner) : FieldPage(L"Wizard", state), owner_(owner) {}
 
-  int Index() const { return index_; }
   void Load(int index) {
     index_ = index;
     for (int id : {IDC_PLAIN_HEIGHT, IDC_PLAIN_RADIUS, IDC_PLAIN_ELLIPSE, IDC_PLAIN_START, IDC_PLAIN_END})
@@ -380,10 +379,11 @@ class PlainPage : public FieldPage {
           SetPlainEllipse(changed, value.value_or(0));
           break;
         default: {
-          // The two degrees are checked together, as the plain keeps them.
-          const auto start = id == IDC_PLAIN_START ? value : GetItemNumber(Handle(), IDC_PLAIN_START);
-          const auto end = id == IDC_PLAIN_END ? value : GetItemNumber(Handle(), IDC_PLAIN_END);
-          changed.SetDegrees(start.value_or(-1), end.value_or(-1));
+          // The two degrees are checked together; the other one is the
+          // plain's own, not its rounded text.
+          const double typed = value.value_or(-1);
+          changed.SetDegrees(id == IDC_PLAIN_START ? typed : changed.StartDegree(),
+                             id == IDC_PLAIN_END ? typed : changed.EndDegree());
         }
       }
       if (!FinitePlain(Object(), changed)) {
@@ -525,7 +525,7 @@ class PlainsPage : public WizardPage {
     if (plain_.Handle()) PlacePlain();
   }
 
-  INT_PTR Other(UINT message, WPARAM wParam, LPARAM lParam) override {
+  INT_PTR Other(UINT message, WPARAM, LPARAM lParam) override {
     if (message == WM_SIZE) {
       Layout(LOWORD(lParam), HIWORD(lParam));
       return TRUE;
@@ -542,7 +542,6 @@ class PlainsPage : public WizardPage {
         return TRUE;
       }
     }
-    (void)wParam;
     return FALSE;
   }
 
