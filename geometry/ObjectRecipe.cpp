@@ -79,6 +79,12 @@ void AddPlain(RoundObject& object, const PlainValues& plain) {
   object.AddArea(plain.startDegree, plain.endDegree, plain.height, plain.radius, plain.ellipse);
 }
 
+void InsertPlain(RoundObject& object, std::size_t index, const PlainValues& plain) {
+  if (!(plain.radius > 0)) Refuse(IDS_RADIUS_POSITIVE);
+  if (!(plain.ellipse > 0)) Refuse(IDS_ELLIPSE_POSITIVE);
+  object.InsertArea(index, plain.startDegree, plain.endDegree, plain.height, plain.radius, plain.ellipse);
+}
+
 void SetSphereRings(Sphere& sphere, int rings) {
   Checked([&] { sphere.SetRings(rings); }, IDS_SPHERE_PLAINS);
 }

@@ -41,6 +41,9 @@ void SetPlainRadius(Area& ring, double radius);
 void SetPlainEllipse(Area& ring, double ellipse);
 // Appends a plain after those checks; the ring checks of AddArea follow.
 void AddPlain(RoundObject& object, const PlainValues& plain);
+// Inserts a plain before `index` (appends when `index` is not below the
+// plain count) after the same checks; the object is unchanged when refused.
+void InsertPlain(RoundObject& object, std::size_t index, const PlainValues& plain);
 
 // The sphere page's checked fields: mwstd::invalid_argument 163 (rings),
 // 160 (radius), 161 (ellipse), 162 (degrees); the sphere keeps its value.

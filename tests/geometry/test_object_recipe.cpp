@@ -88,3 +88,25 @@ TEST_F(RecipeTest, ARefusedSphereKeepsItsRingsAndFinishAppliesTheFirstLayer) {
 }
 
 }  // namespace
+
+TEST_F(RecipeTest, InsertingAPlainPutsItBeforeTheIndexOrRefusesItWhole) {
+  auto object = ShapeObject(nullptr, false, 1000, 0);
+  for (double height : {0.0, 1.0, 2.0}) AddPlain(*object, {height, 1, 1, 0, 360});
+  InsertPlain(*object, 1, {5, 2, 1, 0, 360});
+  InsertPlain(*object, 99, {7, 1, 1, 0, 360});  // past the end: appended
+  ASSERT_EQ(object->AreaCount(), 5u);
+  EXPECT_EQ(object->GetArea(1).Height(), 5);
+  EXPECT_EQ(object->GetArea(1).Radius(), 2);
+  EXPECT_EQ(object->GetArea(2).Height(), 1);
+  EXPECT_EQ(object->GetArea(4).Height(), 7);
+  EXPECT_EQ(UserText([&] {
+              InsertPlain(*object, 0, {0, 1, 1, 0, 360});
+            }),
+            L"The program cannot manage more than 5000 points!");
+  EXPECT_EQ(UserText([&] {
+              InsertPlain(*object, 0, {0, 1, 0, 0, 360});
+            }),
+            L"Please insert a ellipse factor greater than 0!");
+  EXPECT_EQ(object->AreaCount(), 5u);
+  EXPECT_EQ(object->GetArea(0).Height(), 0);
+}
