@@ -10,6 +10,7 @@
 #include "editor/EditorDialogs.h"
 #include "editor/MainWindow.h"
 #include "editor/PrivateMessages.h"
+#include "editor/Wizard.h"
 #include "editor/res/resource.h"
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/StringTable.h"
@@ -97,10 +98,10 @@ int RunEditor(HINSTANCE instance, const wchar_t* commandLine, int show) {
   auto window = std::make_unique<MainWindow>(&activeDialog);
   MainWindow* const main = window.get();
   // Before the loop: the options dialog may be the first thing it runs.
-  window->SetDialogs({[main](HWND owner, Options& options) {
-                        return RunOptionsDialog(owner, options, main->OptionsPath());
-                      },
-                      RunPropertiesDialog, ShowAbout, ShowFeedback});
+  window->SetDialogs(
+      {[main](HWND owner, Options& options) { return RunOptionsDialog(owner, options, main->OptionsPath()); },
+       RunPropertiesDialog, ShowAbout, ShowFeedback});
+  window->SetWizard(RunWizard);
   return RunGuarded(window.get(), [&] {
     window->CreateMain(instance);
     ::ShowWindow(window->Handle(), show);

@@ -12,6 +12,8 @@
 
 #include "editor/HistoryMenu.h"
 #include "editor/Panes.h"
+#include "editor/PointDialog.h"
+#include "editor/TextureLayerDialog.h"
 #include "editor/UpdateCheck.h"
 #include "files/Options.h"
 #include "geometry/RoundObjectHandler.h"
@@ -157,6 +159,9 @@ class MainWindow : public mwWinAPI::Window {
   views::ViewPane view_;
   TreePane tree_;
   TextureWindow texture_;
+  // The edit pane's dialogs: after the panes, so they go first.
+  std::unique_ptr<PointDialog> pointDialog_;
+  std::unique_ptr<TextureLayerDialog> layerDialog_;
   WizardRunner wizard_;
   EditorDialogs dialogs_;
   std::locale savedLocale_;

@@ -174,6 +174,9 @@ LRESULT MainWindow::OnCreate(HINSTANCE instance) {
   tree_.SetEditPane(edit_.Handle());
   tree_.SetHandler(&handler_);
   tree_.Create(instance, kTreeClass, L"", pane, 0, 0, 0, 150, 400, Handle());
+  pointDialog_ = CreatePointDialog(instance, edit_.Handle(), handler_);
+  layerDialog_ = CreateLayerDialog(instance, edit_.Handle(), handler_, tree_);
+  edit_.SetDialogs(pointDialog_->Handle(), layerDialog_->Handle());
   texture_.Create(instance, kTextureClass, L"", pane | WS_HSCROLL | WS_VSCROLL, 0, 0, 400, 450, 450,
                   Handle());
   ArrangePanes();
@@ -288,6 +291,9 @@ void MainWindow::OnReload(WPARAM selection) {
 }
 
 void MainWindow::OnCommand(int id, LPARAM lParam) {
+  // A value typed into a pane dialog's field is taken when the field loses
+  // the keyboard: let it, before a command acts on the object.
+  if (*active_ && ::IsChild(*active_, ::GetFocus())) ::SetFocus(Handle());
   const bool needsObject = id == IDM_CLOSE || id == IDM_SAVE || id == IDM_SAVE_PROJECT || id == IDM_EXPORT ||
                            id == IDM_ADD_POINT || id == IDM_ROTATE_VECTORS || id == IDM_ADD_TEXTURE_LAYER ||
                            id == IDM_OBJECT_PROPERTIES || id == IDM_EXPORT_OBJ;
@@ -668,6 +674,9 @@ void MainWindow::Undo(bool redo) {
   }
   ::PostMessageW(Handle(), TWM_RELOAD, 0, 0);
   ::SendMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
+  // The pane dialogs must not keep showing (and later write back) what the
+  // object held before.
+  ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
 }
 
 void MainWindow::RunOptions() {
@@ -695,6 +704,7 @@ void MainWindow::RotateVectors() {
   handler_.SaveState();
   handler_.Current()->RotateVectors();
   modified_ = true;
+  ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
   view_.RefreshView();
 }
 
