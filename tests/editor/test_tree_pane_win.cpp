@@ -118,6 +118,18 @@ TEST_F(TreeFixture, ShowsTheObjectAndReportsSelections) {
   TreeView_SelectItem(tree_, Layer(2));
   EXPECT_EQ(TWM_SELECT_LAYER, edit_.seen.back().message);
   EXPECT_EQ(2u, edit_.seen.back().wParam);
+  TreeView_SelectItem(tree_, second);
+  EXPECT_EQ(TWM_SELECT_PLAIN, edit_.seen.back().message);
+  EXPECT_EQ(1u, edit_.seen.back().wParam);
+  HTREEITEM layers = TreeView_GetNextSibling(tree_, plains);
+  TreeView_SelectItem(tree_, layers);
+  EXPECT_EQ(TWM_SELECT, edit_.seen.back().message);
+  EXPECT_EQ(-1, mwWinAPI::SignedParam(edit_.seen.back().wParam));
+  HTREEITEM faces = Layer(3);  // "texture plaines" follows the layers
+  TreeView_Expand(tree_, faces, TVE_EXPAND);
+  TreeView_SelectItem(tree_, TreeView_GetNextSibling(tree_, TreeView_GetChild(tree_, faces)));
+  EXPECT_EQ(TWM_SELECT, edit_.seen.back().message);
+  EXPECT_EQ(1u, edit_.seen.back().wParam);  // after the base, the first side face
   TreeView_SelectItem(tree_, plains);
   EXPECT_EQ(TWM_SELECT_NONE, edit_.seen.back().message);
 }
