@@ -153,6 +153,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case TWM_PREPARE_VIEW:
       if (wParam == 1) {
         loading_ = false;
+        ::EnableWindow(Handle(), TRUE);
         MakeView();
       } else {
         view_.PrepareDevice();
@@ -568,9 +569,14 @@ void MainWindow::OnProjectRead(LPARAM lParam) {
       object.SetTexture(ResolveTexturePath(object.Texture(), path, options_.voxtrakPath));
       SetTitle(pendingTitle_);
       projectPath_ = path;
-      RefreshPanes(-1);
-      // The view in a message of its own: the window answers in between.
+      // The panes and then the view each in a message of their own, so that
+      // the window answers in between; it takes no input until the view is
+      // there.
       loading_ = true;
+      ::EnableWindow(Handle(), FALSE);
+      ::PostMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-1), reinterpret_cast<LPARAM>(&handler_));
+      ::PostMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
+      ::PostMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
       ::PostMessageW(Handle(), TWM_PREPARE_VIEW, 1, 0);
     }
   } catch (const mwstd::exception& e) {
