@@ -271,6 +271,7 @@ void MainWindow::OnChanged(WPARAM wParam) {
   modified_ = true;
   ::PostMessageW(edit_.Handle(), TWM_CHANGED, 0, 0);
   if (view_.View() && wParam == 0) view_.RefreshView();
+  if (view_.View() && wParam == kChangedTexturing) view_.RefreshTexturing();
 }
 
 void MainWindow::OnSelect(INT_PTR selection) {

@@ -9,8 +9,11 @@ constexpr UINT TWM_TREE_BUILT = WM_USER + 5;  // the tree builder thread has fin
 // Completion of an update-check download step (posted by the download's
 // callback thread to the main window).
 constexpr UINT TWM_UPDATE_STEP = WM_USER + 6;
-constexpr UINT TWM_REFRESH = WM_USER + 10;       // rebuild the tree, reload the dialogs
-constexpr UINT TWM_CHANGED = WM_USER + 15;       // wParam 0: rebuild the 3D view too
+constexpr UINT TWM_REFRESH = WM_USER + 10;  // rebuild the tree, reload the dialogs
+// wParam 0: rebuild the 3D view too; kChangedTexturing: only texture
+// coordinates changed (the view rebuilds its faces alone).
+constexpr UINT TWM_CHANGED = WM_USER + 15;
+constexpr WPARAM kChangedTexturing = 2;
 constexpr UINT TWM_SELECT_PLAIN = WM_USER + 20;  // wParam plain
 constexpr UINT TWM_SELECT_POINT = WM_USER + 21;  // wParam plain, lParam point
 constexpr UINT TWM_SELECT = WM_USER + 22;        // wParam selection value

@@ -445,7 +445,7 @@ void TextureWindow::OnLeftUp() {
     handler_->Current()->SetTexCoordinate(face, static_cast<std::size_t>(corner), stored.first,
                                           stored.second);
     corners_[corner] = at;
-    ::SendMessageW(owner, TWM_CHANGED, 0, 0);
+    ::SendMessageW(owner, TWM_CHANGED, kChangedTexturing, 0);
   } else if (selection_ <= -6) {
     corners_[corner] = at;
     const std::size_t layer = static_cast<std::size_t>(-selection_ - 6);

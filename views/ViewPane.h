@@ -63,6 +63,9 @@ class ViewPane : public mwWinAPI::Window {
   // that fails empties its slot rather than leaving another object's shape)
   // and, while the selected face is shown, the last selection.
   void RefreshView();
+  // The same when only texture coordinates changed: the outline and the
+  // point numbers depend on the points alone and stay as they are.
+  void RefreshTexturing();
   // -1 stands for the last selection; other negative values are stored and
   // build nothing; an index at or beyond the object's faces (layers) empties
   // the selection.
@@ -95,6 +98,7 @@ class ViewPane : public mwWinAPI::Window {
   void OnCommand(int id);
   LRESULT OnNotify(NMHDR& header);
   void RecomputeDisplayFlags();
+  void Rebuild(bool shape);
   bool ButtonPressed(int command) const;
   void InvalidateRender(bool erase);
   void ShowSelection(bool built, const std::vector<TexturedPoint>& vertices, const Indices& indices);

@@ -203,16 +203,20 @@ void ViewPane::Render() {
   if (view_) view_->RenderScene(camera_);
 }
 
-void ViewPane::RefreshView() {
+void ViewPane::RefreshView() { Rebuild(true); }
+
+void ViewPane::RefreshTexturing() { Rebuild(false); }
+
+void ViewPane::Rebuild(bool shape) {
   const RoundObject* object = source_ ? source_() : nullptr;
   if (!view_ || !object) return;
-  {
+  if (shape) {
     std::vector<Point> vertices;
     Indices indices;
     if (!BuildOutline(*object, vertices, indices)) vertices.clear(), indices.clear();
     view_->SetOutlineGeometry(vertices, indices);
+    view_->RebuildLabels(PointLabelSources(*object));
   }
-  view_->RebuildLabels(PointLabelSources(*object));
   {
     std::vector<TexturedPoint> vertices;
     Indices indices;
@@ -226,7 +230,7 @@ void ViewPane::RefreshView() {
   } else {
     selectionStale_ = true;
   }
-  InvalidateRender(true);
+  InvalidateRender(shape);
 }
 
 void ViewPane::ShowSelection(bool built, const std::vector<TexturedPoint>& vertices, const Indices& indices) {
