@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <locale>
 #include <memory>
 #include <string>
 
 #include "editor/PointDialog.h"
 #include "editor/PrivateMessages.h"
 #include "editor/res/resource.h"
+#include "files/ProjectFile.h"
 #include "mwWinAPI/Fields.h"
 #include "mwWinAPI/NumberFormat.h"
 #include "mwWinAPI/StringTable.h"
@@ -195,3 +197,23 @@ TEST_F(PointDialogTest, SelectionsWriteBackOnlyTypedValuesSoUndoStaysUndone) {
   SelectPlain(0);
   EXPECT_EQ(0, Plain(0).Height());
 }
+
+namespace {
+
+// With the German number format the dialog shows and takes "0,5"; the
+// project file written afterwards still says "0.5".
+TEST_F(PointDialogTest, GermanFormatInTheDialogClassicInTheFile) {
+  const std::locale before = std::locale::global(mwWinAPI::NumberLocale(1));
+  Plain(1).SetRadius(1.25);
+  SelectPlain(1);
+  EXPECT_EQ(L"1,25", GetItemText(Dialog(), IDC_POINT_RADIUS));
+  Type(IDC_POINT_RADIUS, L"0,5");
+  Press(IDC_POINT_AUTO_ACCEPT);
+  std::locale::global(before);
+  EXPECT_EQ(0.5, Plain(1).Radius());
+  const std::wstring text = ProjectFileText(*handler_.Current(), L"", L"C:\\p.ek7mobj");
+  EXPECT_NE(std::wstring::npos, text.find(L"\"0.5\""));
+  EXPECT_EQ(std::wstring::npos, text.find(L"0,5"));
+}
+
+}  // namespace
