@@ -14,6 +14,7 @@
 #include "editor/PrivateMessages.h"
 #include "editor/res/resource.h"
 #include "files/ProjectFile.h"
+#include "mwWinAPI/NumberFormat.h"
 #include "mwWinAPI/SafeFile.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "tests/mwWinAPI/PumpMessages.h"
@@ -102,6 +103,19 @@ TEST_F(Editor, StartsWithOptionsOrAsksForThem) {
   EXPECT_EQ(0, optionsShown_);
   EXPECT_EQ(1000, window_->Handler().UndoCapacity());
   EXPECT_EQ(7, window_->Handler().RedoCapacity());
+
+  // What the options dialog sets applies at once: history and number format.
+  window_->SetDialogs({[](HWND, Options& options) {
+                         options.undoSteps = 3;
+                         options.numberFormat = 1;
+                         return true;
+                       },
+                       nullptr, nullptr, nullptr});
+  Command(IDM_OPTIONS);
+  EXPECT_EQ(3, window_->Handler().UndoCapacity());
+  EXPECT_EQ(L"0,5", mwWinAPI::FormatNumber(0.5));
+  ::DestroyWindow(window_->Handle());  // and the locale goes back
+  EXPECT_EQ(L"0.5", mwWinAPI::FormatNumber(0.5));
 }
 
 TEST_F(Editor, PanesAreLaidOutAndClampedAndDetachable) {
