@@ -7,29 +7,11 @@
 
 #include <cstdio>
 #include <string>
+#include "tests/updater/FindUpdater.h"
 
 namespace {
 
-struct Search {
-  DWORD pid;
-  HWND found;
-};
-
-HWND FindUpdater(DWORD pid) {
-  Search search{pid, nullptr};
-  ::EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(p);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(w, &owner);
-        wchar_t name[64] = {};
-        ::GetClassNameW(w, name, 64);
-        if (owner == s.pid && std::wstring(name) == L"QZ7UpdaterClass") s.found = w;
-        return s.found == nullptr;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+HWND FindUpdater(DWORD pid) { return updatertest::FindUpdaterWindow(pid); }
 
 std::wstring Text(HWND w) {
   wchar_t text[128] = {};

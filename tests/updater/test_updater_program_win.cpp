@@ -9,6 +9,7 @@
 
 #include "mwWinAPI/Utf.h"
 #include "tests/mwWinAPI/TempFolder.h"
+#include "tests/updater/FindUpdater.h"
 
 namespace {
 
@@ -93,24 +94,7 @@ class UpdaterProgram : public ::testing::Test {
         ::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &process_));
     ASSERT_TRUE(WaitUntil([&] { return (window_ = FindUpdater()) != nullptr; }, 20000));
   }
-  HWND FindUpdater() const {
-    struct Search {
-      DWORD pid;
-      HWND found;
-    } search{process_.dwProcessId, nullptr};
-    ::EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-          auto& s = *reinterpret_cast<Search*>(p);
-          DWORD pid = 0;
-          ::GetWindowThreadProcessId(w, &pid);
-          wchar_t name[64] = {};
-          ::GetClassNameW(w, name, 64);
-          if (pid == s.pid && std::wstring(name) == L"QZ7UpdaterClass") s.found = w;
-          return s.found == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-  }
+  HWND FindUpdater() const { return updatertest::FindUpdaterWindow(process_.dwProcessId); }
   HWND Button() const { return ::GetDlgItem(window_, 2); }
   std::wstring ButtonText() const {
     wchar_t text[128] = {};
