@@ -12,6 +12,7 @@
 #include "editor/MainWindow.h"
 #include "editor/Panes.h"
 #include "editor/PrivateMessages.h"
+#include "editor/TreeContent.h"
 #include "tests/mwWinAPI/PumpMessages.h"
 #include "tests/mwWinAPI/TestWindow.h"
 
@@ -148,6 +149,45 @@ TEST_F(TreeFixture, DraggingMovesWithTheLeftButtonAndCopiesWithTheRight) {
   Drag(Layer(0), Layer(2), true);
   EXPECT_EQ((std::vector<unsigned>{2, 0, 2, 1}), starts());
   EXPECT_TRUE(handler_.CanUndo());
+}
+
+}  // namespace
+
+namespace {
+
+// The largest object the editor allows (1,666 plains of 3 points): every
+// plain is listed at once, the faces when their node is opened, in the
+// order and with the texts the content gives.
+TEST(TreeLargest, ReadsBackAsTheContentSays) {
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  ASSERT_TRUE(MainWindow::RegisterClasses(instance));
+  HWND host = testui::MakeTestWindow(L"tree", 300, 600);
+  RoundObjectHandler handler;
+  auto object = std::make_unique<RoundObject>(3, 0);
+  for (int r = 0; r < 1666; ++r) object->AddArea(0, 360, r, 1, 1);
+  object->AddTextureLevel();
+  object->GenerateAllPoints();
+  object->ApplyTextures();
+  handler.SetCurrent(std::move(object));
+  TreePane pane;
+  pane.SetHandler(&handler);
+  pane.Create(instance, kTreeClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 280, 580, host);
+  ::SendMessageW(pane.Handle(), TWM_REFRESH, 0, 0);
+  HWND tree = pane.Tree();
+  const std::vector<TreeItem> top = TopItems(*handler.Current());
+  EXPECT_EQ(top.size(), TreeView_GetCount(tree));
+  HTREEITEM last = TreeView_GetChild(tree, TreeView_GetRoot(tree));
+  for (int i = 1; i < 1666; ++i) last = TreeView_GetNextSibling(tree, last);
+  EXPECT_EQ(L"plain1666", Text(tree, last));
+  HTREEITEM faces = TreeView_GetNextSibling(
+      tree, TreeView_GetChild(tree, TreeView_GetNextSibling(tree, TreeView_GetRoot(tree))));
+  EXPECT_EQ(L"texture plaines", Text(tree, faces));
+  TreeView_Expand(tree, faces, TVE_EXPAND);
+  EXPECT_EQ(top.size() + 1665u * 3 + 2, TreeView_GetCount(tree));
+  HTREEITEM face = TreeView_GetChild(tree, faces);
+  EXPECT_EQ(L"base", Text(tree, face));
+  EXPECT_EQ(L"texture plaine 1", Text(tree, TreeView_GetNextSibling(tree, face)));
+  ::DestroyWindow(host);
 }
 
 }  // namespace
