@@ -35,13 +35,14 @@ win64: setup
 	@cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(WIN64) -j$(JOBS)
 
-# The window tests need a display: the Windows tests run under Xvfb.
-test-win: win win64
+# The window tests need a display: the Windows tests run under Xvfb. The
+# 64-bit build is made only where the tests need it.
+test-win: win
 	@if bash scripts/can-run-32bit; then \
 	  xvfb-run -a ctest --test-dir $(WIN) --output-on-failure; \
 	else \
 	  echo "32-bit programs cannot run here: Windows tests run in the 64-bit build"; \
-	  xvfb-run -a ctest --test-dir $(WIN64) --output-on-failure; \
+	  $(MAKE) --no-print-directory win64 && xvfb-run -a ctest --test-dir $(WIN64) --output-on-failure; \
 	fi
 
 test: test-native test-win
@@ -50,8 +51,8 @@ test: test-native test-win
 # The editor under Wine on a sample project (the command-line generator
 # writes the samples; scripts/editor-shots the textured pillar): in the X
 # session, or under Xvfb with screenshots.
-run: native win win64
-	@if bash scripts/can-run-32bit; then dir=$(WIN); else dir=$(WIN64); fi; \
+run: native win
+	@if bash scripts/can-run-32bit; then dir=$(WIN); else $(MAKE) --no-print-directory win64; dir=$(WIN64); fi; \
 	bash scripts/run-samples $(NATIVE)/cli/orbiform-cli $$dir/cli/orbiform-cli.exe $(SAMPLES) && \
 	bash scripts/run-editor $$dir/editor/Orbiform2.exe $(SAMPLES)/windows/tube.ek7mobj $(ROOT)/build/screenshots
 
