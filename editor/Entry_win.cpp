@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
@@ -84,6 +85,10 @@ int RunEditor(HINSTANCE instance, const wchar_t* commandLine, int show) {
     for (int i = 0; argv && i < count; ++i) arguments.emplace_back(argv.get()[i]);
   }
   const std::wstring file = FileToOpen(arguments);
+  // For the end-to-end tests only: fail once the file given is open, so
+  // that the last chance to save can be exercised in the real program.
+  const bool crashAfterOpen =
+      std::find(arguments.begin(), arguments.end(), L"/crash-after-open") != arguments.end();
 
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES};
   ::InitCommonControlsEx(&controls);
@@ -112,6 +117,14 @@ int RunEditor(HINSTANCE instance, const wchar_t* commandLine, int show) {
     ::PostMessageW(window->Handle(), TWM_PREPARE_VIEW, 0, 0);
     if (!file.empty())
       ::SendMessageW(window->Handle(), WM_COMMAND, IDM_OPEN, reinterpret_cast<LPARAM>(file.c_str()));
+    if (crashAfterOpen) {
+      MSG msg;
+      while ((window->Loading() || !window->Handler().Current()) && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+      }
+      throw std::runtime_error("crash after open");
+    }
     return mwWinAPI::RunMessageLoop(window->Handle(), accelerators, &activeDialog);
   });
 }
