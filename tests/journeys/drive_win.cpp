@@ -67,14 +67,14 @@ int main() {
   if (command == L"text" && argc == 3) {
     HWND window = WaitFor(argv.get()[2], 1);
     if (!window) return 1;
-    Child child{L"", L"Static"};
+    Child child{L"", L"Static", nullptr, L""};
     ::EnumChildWindows(window, MatchChild, reinterpret_cast<LPARAM>(&child));
     std::fputws(child.all.c_str(), stdout);
     return 0;
   }
   if (command == L"press" && argc == 4) {
     HWND window = WaitFor(argv.get()[2], 1);
-    Child child{argv.get()[3], L"Button"};
+    Child child{argv.get()[3], L"Button", nullptr, L""};
     if (window) ::EnumChildWindows(window, MatchChild, reinterpret_cast<LPARAM>(&child));
     if (!child.found) return 1;
     ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(child.found), BN_CLICKED),
