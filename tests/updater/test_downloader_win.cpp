@@ -8,6 +8,7 @@
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/Utf.h"
 #include "tests/mwWinAPI/TempFolder.h"
+#include "tests/updater/Fakes.h"
 #include "tests/updater/TestServer.h"
 #include "updater/Downloader.h"
 #include "updater/UpdaterMessages.h"
@@ -19,13 +20,10 @@ using namespace updater;
 
 namespace {
 
-const std::string kMarker = "7315-2048-9962-4170-3385-6621";
-std::wstring FakeText(unsigned id) { return L"<" + std::to_wstring(id) + L">"; }
-// Stands in for the maker's signature where the tests are not about it.
-std::string FakeSignature(const std::string& data) { return "signed:" + std::to_string(data.size()); }
-bool FakeCheck(const std::string& data, const std::string& signature) {
-  return signature == FakeSignature(data);
-}
+using updatertest::FakeCheck;
+using updatertest::FakeSignature;
+using updatertest::FakeText;
+using updatertest::kMarker;
 
 // A message-only window whose queue collects what the threads post.
 class Receiver {

@@ -9,6 +9,7 @@
 
 #include "mwWinAPI/UserInteraction.h"
 #include "tests/mwWinAPI/TempFolder.h"
+#include "tests/updater/Fakes.h"
 #include "tests/updater/TestServer.h"
 #include "updater/UpdaterMessages.h"
 #include "updater/UpdaterWindow.h"
@@ -17,12 +18,10 @@ using namespace updater;
 
 namespace {
 
-const std::string kMarker = "7315-2048-9962-4170-3385-6621";
-std::wstring FakeText(unsigned id) { return L"<" + std::to_wstring(id) + L">"; }
-std::string FakeSignature(const std::string& data) { return "signed:" + std::to_string(data.size()); }
-bool FakeCheck(const std::string& data, const std::string& signature) {
-  return signature == FakeSignature(data);
-}
+using updatertest::FakeCheck;
+using updatertest::FakeSignature;
+using updatertest::FakeText;
+using updatertest::kMarker;
 
 // Through the C runtime, whose copy of the environment the program reads.
 void SetServiceUrl(const std::string& address) { _putenv_s("ORBIFORM_SERVICE_URL", address.c_str()); }
