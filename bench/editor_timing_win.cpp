@@ -1,7 +1,9 @@
-// Timing of the editor under Wine: Open of the largest project until the 3D
-// view has drawn its first frame, and how long the window keeps messages
-// waiting while a file loads and while an update check runs. Medians of
-// repeated runs; needs a display (Xvfb will do).
+// Timing of the editor under Wine: the program started on a project until
+// its 3D view has drawn the first frame; Open of the largest project until
+// the first frame; and how long the window keeps messages waiting while a
+// file loads and while an update check runs. Medians of repeated runs; needs
+// a display (Xvfb will do).
+//   orbiform_editor_timing [PROJECT.ek7mobj ...]   more projects to start on
 #include <windows.h>
 #include <winsock2.h>
 
@@ -24,6 +26,7 @@
 #include "files/ProjectFile.h"
 #include "mwWinAPI/SafeFile.h"
 #include "mwWinAPI/UserInteraction.h"
+#include "mwWinAPI/Utf.h"
 #include "tests/net/Loopback.h"
 
 using namespace orbiform;
@@ -89,9 +92,118 @@ double LongestWait(HWND window, const std::function<bool()>& stepUntilDone) {
   return longest;
 }
 
+struct FindRender {
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchRender(HWND window, LPARAM data) {
+  wchar_t type[64] = {};
+  ::GetClassNameW(window, type, 64);
+  if (std::wstring(type) != L"Render_WNDCLASS") return TRUE;
+  reinterpret_cast<FindRender*>(data)->found = window;
+  return FALSE;
+}
+
+struct FindMain {
+  DWORD process = 0;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchMain(HWND window, LPARAM data) {
+  auto& search = *reinterpret_cast<FindMain*>(data);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  wchar_t type[64] = {};
+  ::GetClassNameW(window, type, 64);
+  if (process != search.process || std::wstring(type) != L"OrbiformMain_WNDCLASS") return TRUE;
+  search.found = window;
+  return FALSE;
+}
+
+// The editor program started on `project`, from process creation until its
+// 3D view has drawn the object: the title names the file, the window takes
+// input again (the view is made), and a paint of the 3D window has returned.
+// The program is closed afterwards. -1 when it did not get there in 60 s.
+double StartToFirstFrame(const std::wstring& editor, const std::wstring& project) {
+  std::wstring command = L"\"" + editor + L"\" \"" + project + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const auto start = std::chrono::steady_clock::now();
+  if (!::CreateProcessW(editor.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+    return -1;
+  std::wstring name = project.substr(project.find_last_of(L"\\/") + 1);
+  name = name.substr(0, name.find(L'.'));
+  double took = -1;
+  FindMain main{process.dwProcessId};
+  for (int i = 0; i < 12000 && took < 0; ++i) {
+    if (!main.found) ::EnumWindows(MatchMain, reinterpret_cast<LPARAM>(&main));
+    wchar_t title[256] = {};
+    if (main.found) ::GetWindowTextW(main.found, title, 256);
+    if (main.found && std::wstring(title).find(name) != std::wstring::npos) {
+      // The handler that set the title has returned once this is answered.
+      ::SendMessageTimeoutW(main.found, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
+      if (::IsWindowEnabled(main.found)) {
+        FindRender render;
+        ::EnumChildWindows(main.found, MatchRender, reinterpret_cast<LPARAM>(&render));
+        if (render.found) {
+          ::UpdateWindow(render.found);
+          took = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        }
+      }
+    }
+    if (took < 0) ::Sleep(5);
+  }
+  if (main.found) ::PostMessageW(main.found, WM_CLOSE, 0, 0);
+  if (::WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0)
+    ::TerminateProcess(process.hProcess, 1);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return took;
+}
+
+// Starts of the editor on each project: the median and the range of 5.
+void ReportStarts(const std::vector<std::wstring>& projects) {
+  wchar_t self[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring editor = self;
+  editor = editor.substr(0, editor.find_last_of(L'\\'));
+  editor = editor.substr(0, editor.find_last_of(L'\\')) + L"\\editor\\Orbiform2.exe";
+  if (::GetFileAttributesW(editor.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    std::printf("The editor program is not beside the harness: no start figures\n");
+    return;
+  }
+  // Options in place: a first start would open the options dialog.
+  wchar_t data[MAX_PATH] = {};
+  if (::GetEnvironmentVariableW(L"ProgramData", data, MAX_PATH)) {
+    const std::wstring folder = std::wstring(data) + L"\\mwTools\\Orbiform";
+    const std::wstring options = folder + L"\\options.xml";
+    if (::GetFileAttributesW(options.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      ::CreateDirectoryW((std::wstring(data) + L"\\mwTools").c_str(), nullptr);
+      ::CreateDirectoryW(folder.c_str(), nullptr);
+      mwWinAPI::WriteUtf8FileReplacing(
+          options,
+          L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<QZ7OPTIONS>\r\n<Updates "
+          L"HowOften=\"0\" LastSearch=\"1.1.2026\" IncludeBetaUpdates=\"0\"/>\r\n</QZ7OPTIONS>");
+    }
+  }
+  for (const std::wstring& project : projects) {
+    std::vector<double> runs;
+    for (int i = 0; i < 5; ++i) runs.push_back(StartToFirstFrame(editor, project));
+    std::sort(runs.begin(), runs.end());
+    if (runs.front() < 0) {
+      std::printf("The editor did not show %ls\n", project.c_str());
+      continue;
+    }
+    std::printf("The editor started on %ls until its first frame: %.0f ms (median; %.0f-%.0f ms)\n",
+                project.c_str(), runs[2], runs.front(), runs.back());
+  }
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   MainWindow::RegisterClasses(instance);
   mwWinAPI::ScriptedInteraction quiet;  // no box may wait for a user
@@ -103,6 +215,12 @@ int main() {
   auto largest = BuildLargest(100, 19);
   largest->ApplyTextures();
   mwWinAPI::WriteUtf8FileReplacing(project, ProjectFileText(*largest, L"", project));
+
+  // Whole starts of the program first, while nothing else runs.
+  std::vector<std::wstring> starts;
+  for (int i = 1; i < argc; ++i) starts.push_back(mwWinAPI::FromUtf8(argv[i]));
+  starts.push_back(project);
+  ReportStarts(starts);
 
   HWND active = nullptr;
   MainWindow window(&active);
