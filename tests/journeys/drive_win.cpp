@@ -31,6 +31,8 @@
 //   file PATH SECONDS                types PATH into the open or save dialog
 //                                    and confirms
 //   save-as PATH SECONDS             the same (older name)
+//   log WINDOW TEXT SECONDS          the window's list box shows a line
+//                                    containing TEXT; prints its lines
 //   sleep MILLISECONDS               lets the programs work
 #include <windows.h>
 
@@ -247,6 +249,37 @@ int FileDialog(const std::wstring& path, int seconds) {
   return Fail(L"no file dialog");
 }
 
+// The lines of the window's first list box, one per line; false while the
+// window or its list is not there, or the list changed while it was read.
+bool ReadList(const std::wstring& title, std::wstring& lines) {
+  const HWND window = Find(title);
+  const HWND list = window ? FindByClass(window, L"ListBox") : nullptr;
+  if (!list) return false;
+  lines.clear();
+  const LRESULT count = Send(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = Send(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (length < 0) return false;
+    std::wstring line(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied = Send(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&line[0]));
+    if (copied < 0 || copied > length) return false;
+    line.resize(static_cast<std::size_t>(copied));
+    lines += line + L"\n";
+  }
+  return count >= 0;
+}
+
+int WaitLog(const std::wstring& title, const std::wstring& wanted, int seconds) {
+  std::wstring lines;
+  bool found = false;
+  for (int i = 0; i <= seconds * 10 && !found; ++i) {
+    found = ReadList(title, lines) && lines.find(wanted) != std::wstring::npos;
+    if (!found) ::Sleep(100);
+  }
+  std::fputws(lines.c_str(), stdout);
+  return found ? 0 : Fail(L"no line with " + wanted);
+}
+
 int Run(const std::vector<std::wstring>& args) {
   const std::size_t n = args.size();
   const std::wstring command = n > 0 ? args[0] : L"";
@@ -260,6 +293,7 @@ int Run(const std::vector<std::wstring>& args) {
     return WaitFor(args[1], _wtoi(args[2].c_str())) ? 0 : Fail(L"no window " + args[1]);
   if (command == L"gone" && n == 3)
     return WaitGone(args[1], _wtoi(args[2].c_str())) ? 0 : Fail(L"still there: " + args[1]);
+  if (command == L"log" && n == 4) return WaitLog(args[1], args[2], _wtoi(args[3].c_str()));
   if (n < 2) return 2;
   HWND top = WaitFor(args[1], 5);
   if (!top) return Fail(L"no window " + args[1]);

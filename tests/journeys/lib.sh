@@ -29,3 +29,18 @@ has() {
   shift
   for text; do grep -qaF -- "$text" "$file" || return 1; done
 }
+# The exit code of background process PID, waiting at most SECONDS; a
+# program still running then is ended and counts as failed (124).
+wait_for() {
+  local pid=$1 seconds=$2
+  for _ in $(seq $((seconds * 10))); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    return 124
+  fi
+  wait "$pid"
+}
