@@ -194,8 +194,11 @@ int SelectTreeItem(HWND top, const std::wstring& path) {
     if (!next) return Fail(L"no tree item " + path.substr(0, end));
     item = next;
     Send(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-    // Opened as a user opens it, so that the program fills in the children.
-    if (end < path.size()) Send(tree, WM_KEYDOWN, VK_RIGHT, 0);
+    // Opened as a user opens it, so that the program fills in the children
+    // (on an open item the key would select its first child instead).
+    const bool open =
+        Send(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) & TVIS_EXPANDED;
+    if (end < path.size() && !open) Send(tree, WM_KEYDOWN, VK_RIGHT, 0);
     start = end + 1;
   }
   return 0;
