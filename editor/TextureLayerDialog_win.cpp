@@ -7,11 +7,11 @@
 
 #include "editor/PrivateMessages.h"
 #include "editor/res/resource.h"
+#include "files/Bitmap.h"
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/Fields.h"
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/UserInteraction.h"
-#include "views/Bitmap.h"
 
 namespace orbiform {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "files/Bitmap.h"
 #include "geometry/RoundObjectHandler.h"
 #include "mwWinAPI/Window.h"
-#include "views/Bitmap.h"
 
 namespace orbiform {
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "editor/res/resource.h"
+#include "files/Bitmap.h"
 #include "geometry/ObjectRecipe.h"
 #include "mwWinAPI/Dialog.h"
 #include "mwWinAPI/Exceptions.h"
@@ -20,7 +21,6 @@
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "mwWinAPI/Window.h"
-#include "views/Bitmap.h"
 
 namespace orbiform {
 namespace {

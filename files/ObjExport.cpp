@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "files/Bitmap.h"
 #include "files/Export.h"
 #include "files/TexturePath.h"
 #include "files/XmlText.h"
 #include "mwWinAPI/SafeFile.h"
 #include "mwWinAPI/Utf.h"
-#include "views/Bitmap.h"
 
 namespace orbiform {
 

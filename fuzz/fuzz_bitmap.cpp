@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "views/Bitmap.h"
+#include "files/Bitmap.h"
 
 using orbiform::views::Image;
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "views/Bitmap.h"
+#include "files/Bitmap.h"
 
 namespace orbiform::views {
 

@@ -15,8 +15,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "files/Bitmap.h"
 #include "geometry/RoundObject.h"
-#include "views/Bitmap.h"
 
 namespace orbiform::views {
 

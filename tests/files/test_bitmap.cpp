@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "views/Bitmap.h"
+#include "files/Bitmap.h"
 
 namespace {
 

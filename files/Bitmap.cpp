@@ -1,6 +1,6 @@
 // The .bmp reader: header checks first, then decoding into top-down 32-bit
 // pixels. Every read goes through bounds-checked helpers over the bytes.
-#include "views/Bitmap.h"
+#include "files/Bitmap.h"
 
 #include <chrono>
 #include <filesystem>
