@@ -12,9 +12,9 @@
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/Fields.h"
 #include "mwWinAPI/StringTable.h"
-#include "mwWinAPI/UpdateService.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "mwWinAPI/Utf.h"
+#include "product/UpdateService.h"
 
 namespace orbiform {
 

@@ -12,9 +12,9 @@
 #include "mwWinAPI/Dialog.h"
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/StringTable.h"
-#include "mwWinAPI/UpdateService.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "mwWinAPI/WinHelpers.h"
+#include "product/UpdateService.h"
 
 namespace orbiform {
 

@@ -1,7 +1,7 @@
 // The query address and the trust check.
 #include "updater/QueryAddress.h"
 
-#include "mwWinAPI/UpdateService.h"
+#include "product/UpdateService.h"
 #include "updater/PathSafety.h"
 
 namespace updater {

@@ -2,8 +2,8 @@
 #include "updater/UpdateInfos.h"
 
 #include "mwWinAPI/Split.h"
-#include "mwWinAPI/UpdateService.h"
 #include "mwWinAPI/Utf.h"
+#include "product/UpdateService.h"
 #include "updater/PathSafety.h"
 
 namespace updater {

@@ -20,9 +20,9 @@
 #include "mwWinAPI/Fields.h"
 #include "mwWinAPI/NumberFormat.h"
 #include "mwWinAPI/StringTable.h"
-#include "mwWinAPI/UpdateService.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "mwWinAPI/Utf.h"
+#include "product/UpdateService.h"
 #include "tests/net/StallingServer.h"
 
 using namespace orbiform;

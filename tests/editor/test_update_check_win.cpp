@@ -14,9 +14,9 @@
 #include "editor/UpdateCheck.h"
 #include "editor/res/resource.h"
 #include "mwWinAPI/StringTable.h"
-#include "mwWinAPI/UpdateService.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "mwWinAPI/Window.h"
+#include "product/UpdateService.h"
 #include "tests/mwWinAPI/PumpMessages.h"
 #include "tests/net/StallingServer.h"
 

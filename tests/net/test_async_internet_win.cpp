@@ -16,8 +16,8 @@
 #include "mwWinAPI/AsyncInternet.h"
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/StringTable.h"
-#include "mwWinAPI/UpdateService.h"
 #include "mwWinAPI/Utf.h"
+#include "product/UpdateService.h"
 #include "tests/net/StallingServer.h"
 
 using namespace mwWinAPI;

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "mwWinAPI/UpdateService.h"
+#include "product/UpdateService.h"
 #include "updater/QueryAddress.h"
 
 using namespace updater;

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "mwWinAPI/UpdateService.h"
 #include "mwWinAPI/Utf.h"
+#include "product/UpdateService.h"
 
 using namespace mwWinAPI;
 

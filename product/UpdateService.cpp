@@ -1,11 +1,11 @@
 // Portable half of the version and feedback services: addresses, encoding,
 // version order and the reply formats.
-#include "UpdateService.h"
+#include "product/UpdateService.h"
 
 #include <cstdlib>
 
-#include "Split.h"
-#include "Utf.h"
+#include "mwWinAPI/Split.h"
+#include "mwWinAPI/Utf.h"
 
 namespace mwWinAPI {
 namespace {
