@@ -11,8 +11,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "editor/res/resource.h"
 #include "files/Export.h"
+#include "files/FileIds.h"
 #include "files/ObjExport.h"
 #include "files/Options.h"
 #include "files/ProjectFile.h"

@@ -1,8 +1,8 @@
 #pragma once
-// How the model throws the texts the user reads (ids in editor/res/resource.h).
+// How the model throws the texts the user reads (ids in ModelIds.h).
 #include <string>
 
-#include "editor/res/resource.h"
+#include "geometry/ModelIds.h"
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/StringTable.h"
 

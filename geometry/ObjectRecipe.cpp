@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "editor/res/resource.h"
+#include "geometry/ModelIds.h"
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/StringTable.h"
 

@@ -1,4 +1,42 @@
-#pragma once
-// The 3D pane's command, string and bitmap ids are the editor's resource ids:
-// one numbering for the toolbar, its tooltips and its pictures.
-#include "editor/res/resource.h"
+// The 3D pane's ids: the toolbar control, its commands, their pictures
+// (res/ViewBitmaps.rc) and tooltips (ViewStrings.inc). One numbering for all
+// four; plain #defines, so that resource scripts read them too.
+#ifndef ORBIFORM_VIEWS_VIEWIDS_H
+#define ORBIFORM_VIEWS_VIEWIDS_H
+
+#define IDC_VIEW_TOOLBAR 1
+#define IDM_VIEW_SHOW_NUMBERS 1124
+#define IDM_VIEW_SHOW_OUTLINE 1125
+#define IDM_VIEW_SHOW_FACES 1126
+#define IDM_VIEW_SHOW_SELECTED_FACE 1127
+#define IDM_VIEW_REFRESH 1128
+#define IDM_VIEW_ROTATE 1129
+#define IDM_VIEW_SCROLL 1130
+#define IDM_VIEW_ZOOM 1131
+#define IDM_VIEW_CENTER 1132
+#define IDM_VIEW_FONT_LARGER 1133
+#define IDM_VIEW_FONT_SMALLER 1134
+#define IDB_TOOL_SHOW_NUMBERS 156
+#define IDB_TOOL_SHOW_OUTLINE 157
+#define IDB_TOOL_SHOW_FACES 158
+#define IDB_TOOL_SHOW_SELECTED_FACE 159
+#define IDB_TOOL_ZOOM 160
+#define IDB_TOOL_CENTER 161
+#define IDB_TOOL_SCROLL 162
+#define IDB_TOOL_REFRESH 163
+#define IDB_TOOL_ROTATE 164
+#define IDB_TOOL_FONT_LARGER 165
+#define IDB_TOOL_FONT_SMALLER 166
+#define IDS_TIP_REFRESH 206
+#define IDS_TIP_SHOW_NUMBERS 207
+#define IDS_TIP_SHOW_OUTLINE 208
+#define IDS_TIP_SHOW_FACES 209
+#define IDS_TIP_SHOW_SELECTED_FACE 210
+#define IDS_TIP_ROTATE 211
+#define IDS_TIP_SCROLL 212
+#define IDS_TIP_ZOOM 213
+#define IDS_TIP_CENTER 214
+#define IDS_TIP_FONT_LARGER 215
+#define IDS_TIP_FONT_SMALLER 216
+
+#endif  // ORBIFORM_VIEWS_VIEWIDS_H

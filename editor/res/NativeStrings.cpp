@@ -13,7 +13,10 @@ namespace {
 #define STR(id, english, german) {id, L"" english, L"" german},
 constexpr mwWinAPI::NativeString kStrings[] = {
 #include "editor/res/Strings.inc"
+#include "files/FileStrings.inc"
+#include "geometry/ModelStrings.inc"
 #include "mwWinAPI/LibraryStrings.inc"
+#include "views/ViewStrings.inc"
 };
 #undef STR
 

@@ -2,8 +2,14 @@
 // dialogs, controls, bitmaps, icons and strings. Plain #defines so that both
 // windres and C++ read it; the .rc files, Strings.inc and the code use the
 // names. Numbers are fixed: translations and stored menus refer to them.
+// The libraries own their ids (model texts, file texts, the 3D pane's
+// toolbar); they come in here so that one header shows every number in use.
 #ifndef ORBIFORM_EDITOR_RES_RESOURCE_H
 #define ORBIFORM_EDITOR_RES_RESOURCE_H
+
+#include "files/FileIds.h"
+#include "geometry/ModelIds.h"
+#include "views/ViewIds.h"
 
 // --- menu, accelerators, icon ---
 #define IDR_MAINMENU 136
@@ -36,31 +42,6 @@
 // Recent file i of the File menu is IDM_RECENT_FILE_FIRST + i.
 #define IDM_RECENT_FILE_FIRST 1300
 #define IDM_RECENT_FILE_LAST 1306
-
-// --- 3D pane toolbar: control, commands, button bitmaps ---
-#define IDC_VIEW_TOOLBAR 1
-#define IDM_VIEW_SHOW_NUMBERS 1124
-#define IDM_VIEW_SHOW_OUTLINE 1125
-#define IDM_VIEW_SHOW_FACES 1126
-#define IDM_VIEW_SHOW_SELECTED_FACE 1127
-#define IDM_VIEW_REFRESH 1128
-#define IDM_VIEW_ROTATE 1129
-#define IDM_VIEW_SCROLL 1130
-#define IDM_VIEW_ZOOM 1131
-#define IDM_VIEW_CENTER 1132
-#define IDM_VIEW_FONT_LARGER 1133
-#define IDM_VIEW_FONT_SMALLER 1134
-#define IDB_TOOL_SHOW_NUMBERS 156
-#define IDB_TOOL_SHOW_OUTLINE 157
-#define IDB_TOOL_SHOW_FACES 158
-#define IDB_TOOL_SHOW_SELECTED_FACE 159
-#define IDB_TOOL_ZOOM 160
-#define IDB_TOOL_CENTER 161
-#define IDB_TOOL_SCROLL 162
-#define IDB_TOOL_REFRESH 163
-#define IDB_TOOL_ROTATE 164
-#define IDB_TOOL_FONT_LARGER 165
-#define IDB_TOOL_FONT_SMALLER 166
 
 // --- tree pane: control and item images ---
 #define IDC_TREE 1044
@@ -203,7 +184,6 @@
 #define IDS_SIZE_UNKNOWN 142
 #define IDS_NOT_CREATED 143
 #define IDS_NOT_WRITTEN 144
-#define IDS_NOT_A_PROJECT 145
 #define IDS_DIRECTX_ERROR 146
 #define IDS_SAVE_PROMPT 147
 #define IDS_TREE_PLAINS 148
@@ -217,11 +197,6 @@
 #define IDS_LAYER_NOT_APPLIED 156
 #define IDS_COORDINATE_REFUSED 157
 #define IDS_BITMAP_NOT_LOADED 158
-#define IDS_POINTS_RANGE 159
-#define IDS_RADIUS_POSITIVE 160
-#define IDS_ELLIPSE_POSITIVE 161
-#define IDS_SPHERE_DEGREE 162
-#define IDS_SPHERE_PLAINS 163
 #define IDS_HELP_NOT_OPENED 164
 #define IDS_FORMAT_CLASSIC 165
 #define IDS_FORMAT_GERMAN 166
@@ -257,31 +232,12 @@
 #define IDS_DOWNLOAD_READY 196
 #define IDS_NEWEST_VERSION_UNKNOWN 197
 #define IDS_PROGRAM_VERSION_UNKNOWN 198
-#define IDS_RING_INVALID 199
-#define IDS_DEGREE_RANGE 200
-#define IDS_MINIMUM_SPAN 201
-#define IDS_NO_SUCH_LAYER 202
-#define IDS_TOO_MANY_POINTS 203
-#define IDS_POINT_RANGE 204
-#define IDS_PLAIN_RANGE 205
-#define IDS_TIP_REFRESH 206
-#define IDS_TIP_SHOW_NUMBERS 207
-#define IDS_TIP_SHOW_OUTLINE 208
-#define IDS_TIP_SHOW_FACES 209
-#define IDS_TIP_SHOW_SELECTED_FACE 210
-#define IDS_TIP_ROTATE 211
-#define IDS_TIP_SCROLL 212
-#define IDS_TIP_ZOOM 213
-#define IDS_TIP_CENTER 214
-#define IDS_TIP_FONT_LARGER 215
-#define IDS_TIP_FONT_SMALLER 216
 #define IDS_AXIS_VERTICAL_CYLINDER 217
 #define IDS_AXIS_TUNNEL_REARWARDS 218
 #define IDS_AXIS_TUNNEL_LEFT 219
 #define IDS_AXIS_CYLINDER_LEFT 220
 #define IDS_AXIS_CYLINDER_REARWARDS 221
 #define IDS_AXIS_VERTICAL_TUNNEL 222
-#define IDS_NOT_FINITE 230
 #define IDS_OPTIONS_NOT_SAVED 231
 #define IDS_FEEDBACK_TOO_LONG 232
 
