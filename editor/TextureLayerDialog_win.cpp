@@ -373,7 +373,7 @@ void TextureLayerDialog::OnAuto() {
   RoundObject* object = Object();
   if (!object || !Layer()) return;
   std::int32_t width = 0, height = 0;
-  if (!views::ReadBitmapExtent(object->Texture(), width, height)) return;
+  if (!ReadBitmapExtent(object->Texture(), width, height)) return;
   handler_.SaveState();
   Layer()->coords = {{{0, 0}, {width, 0}, {width, height}, {0, height}}};
   PostMain(TWM_RELOAD, ReloadSelection());

@@ -21,8 +21,7 @@ namespace orbiform {
 // section), decoded by the project's reader through its shared cache; null
 // for a file that cannot be read or is refused. The caller deletes it.
 // `image` receives the decoded picture when given.
-HBITMAP LoadBitmapFile(const std::wstring& path, HDC dc,
-                       std::shared_ptr<const views::Image>* image = nullptr);
+HBITMAP LoadBitmapFile(const std::wstring& path, HDC dc, std::shared_ptr<const Image>* image = nullptr);
 
 class TextureWindow : public mwWinAPI::Window {
  public:
@@ -80,7 +79,7 @@ class TextureWindow : public mwWinAPI::Window {
   HPEN pen_ = nullptr;
   HBRUSH brush_ = nullptr;
   HBITMAP bitmap_ = nullptr;
-  std::shared_ptr<const views::Image> image_;
+  std::shared_ptr<const Image> image_;
   int bitmapWidth_ = 0;
   int bitmapHeight_ = 0;
   RoundObjectHandler* handler_ = nullptr;

@@ -34,8 +34,8 @@ int Scaled(double extent, double zoom) { return static_cast<int>(std::clamp(exte
 
 }  // namespace
 
-HBITMAP LoadBitmapFile(const std::wstring& path, HDC dc, std::shared_ptr<const views::Image>* image) {
-  const std::shared_ptr<const views::Image> picture = views::SharedBitmapImage(path);
+HBITMAP LoadBitmapFile(const std::wstring& path, HDC dc, std::shared_ptr<const Image>* image) {
+  const std::shared_ptr<const Image> picture = SharedBitmapImage(path);
   if (!picture) return nullptr;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -107,7 +107,7 @@ void TextureWindow::OnSelect(INT_PTR selection, RoundObjectHandler* handler) {
     const std::wstring& path = handler->Current()->Texture();
     // The same decoded picture (the file unchanged) keeps the GDI bitmap:
     // every Apply, Undo or corner drag selects again.
-    const std::shared_ptr<const views::Image> shared = views::SharedBitmapImage(path);
+    const std::shared_ptr<const Image> shared = SharedBitmapImage(path);
     if (!shared || shared != image_) {
       HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
       ::ShowCursor(TRUE);

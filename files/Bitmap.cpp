@@ -9,7 +9,7 @@
 #include <system_error>
 #include <tuple>
 
-namespace orbiform::views {
+namespace orbiform {
 
 namespace {
 
@@ -276,4 +276,4 @@ Image HalveImage(const Image& image) {
   return half;
 }
 
-}  // namespace orbiform::views
+}  // namespace orbiform

@@ -1,5 +1,6 @@
 #pragma once
-// The .bmp reader shared by the texture window and the 3D view's texture.
+// The .bmp reader shared by the texture window, the 3D view's texture and
+// the OBJ export.
 // Every size and offset in a header is checked against the file before it is
 // used, so a damaged or hostile file is refused, never read out of bounds.
 //
@@ -18,7 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace orbiform::views {
+namespace orbiform {
 
 constexpr int kMaxBitmapSide = 16384;
 constexpr std::size_t kMaxBitmapPixels = std::size_t{1} << 25;  // 128 MiB decoded
@@ -73,4 +74,4 @@ std::size_t SharedBitmapDecodes();
 // channel by channel. `image` must hold width * height pixels.
 Image HalveImage(const Image& image);
 
-}  // namespace orbiform::views
+}  // namespace orbiform

@@ -104,7 +104,7 @@ ObjTexts ObjExportTexts(const RoundObject& object, const std::wstring& objPath,
 std::wstring WriteObjFiles(const RoundObject& object, const std::wstring& objPath) {
   std::optional<BitmapExtent> extent;
   std::int32_t width = 0, height = 0;
-  if (!object.Texture().empty() && views::ReadBitmapSize(object.Texture(), width, height) && width > 0 &&
+  if (!object.Texture().empty() && ReadBitmapSize(object.Texture(), width, height) && width > 0 &&
       height != 0 && height != INT32_MIN)
     extent = BitmapExtent{width, std::abs(height)};  // a negative height is a top-down file
   const ObjTexts texts = ObjExportTexts(object, objPath, extent);

@@ -8,21 +8,21 @@
 
 #include "files/Bitmap.h"
 
-using orbiform::views::Image;
+using orbiform::Image;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Image image;
-  if (!orbiform::views::DecodeBitmap(data, size, image)) {
+  if (!orbiform::DecodeBitmap(data, size, image)) {
     if (!image.pixels.empty() || image.width != 0) std::abort();  // a refusal changes nothing
     return 0;
   }
-  if (image.width < 1 || image.height < 1 || image.width > orbiform::views::kMaxBitmapSide ||
-      image.height > orbiform::views::kMaxBitmapSide ||
+  if (image.width < 1 || image.height < 1 || image.width > orbiform::kMaxBitmapSide ||
+      image.height > orbiform::kMaxBitmapSide ||
       image.pixels.size() != static_cast<std::size_t>(image.width) * image.height) {
     std::abort();
   }
   while (image.width > 1 || image.height > 1) {
-    const Image half = orbiform::views::HalveImage(image);
+    const Image half = orbiform::HalveImage(image);
     if (half.pixels.size() != static_cast<std::size_t>(half.width) * half.height) std::abort();
     image = half;
   }

@@ -359,9 +359,9 @@ TEST_F(Texturing, RepaintAndDragOnALargeBitmap) {
   std::printf("4096 x 4096 bitmap at zoom 2, 2,400 corner marks: repaint %.1f ms, drag step %.1f ms\n", paint,
               drag);
   // Selecting again (every Apply, Undo and drag does) does not decode again.
-  const std::size_t decodes = views::SharedBitmapDecodes();
+  const std::size_t decodes = SharedBitmapDecodes();
   ::SendMessageW(texture_.Handle(), TWM_SELECT, 0, Handler());
-  EXPECT_EQ(views::SharedBitmapDecodes(), decodes);
+  EXPECT_EQ(SharedBitmapDecodes(), decodes);
 }
 
 // The dialog as a child of a stand-in edit pane whose parent records what

@@ -15,7 +15,6 @@
 namespace {
 
 using namespace orbiform;
-using namespace orbiform::views;
 
 void Put(std::string& out, std::uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out += static_cast<char>(i < 4 ? (value >> (8 * i)) & 0xFF : 0);
