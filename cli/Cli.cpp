@@ -50,10 +50,7 @@ struct Refused {
   std::wstring message;
 };
 
-std::wstring Text(unsigned id) {
-  mwWinAPI::StringTable table;
-  return table.LoadS(id);
-}
+using mwWinAPI::LoadText;
 
 std::wstring Widen(const char* text) { return mwWinAPI::FromUtf8(text); }
 
@@ -296,11 +293,11 @@ std::unique_ptr<RoundObject> Open(const std::wstring& path, const std::wstring& 
   } catch (const std::bad_alloc&) {
     throw Refused{L"cannot open " + path + L": out of memory"};
   } catch (const mwstd::exception& e) {  // a model check the file fails
-    throw Refused{path + Text(IDS_NOT_A_PROJECT) + L": " + OneLine(e.what())};
+    throw Refused{path + LoadText(IDS_NOT_A_PROJECT) + L": " + OneLine(e.what())};
   } catch (const std::exception& e) {
-    throw Refused{path + Text(IDS_NOT_A_PROJECT) + L": " + Widen(e.what())};
+    throw Refused{path + LoadText(IDS_NOT_A_PROJECT) + L": " + Widen(e.what())};
   }
-  if (!valid || !object) throw Refused{path + Text(IDS_NOT_A_PROJECT)};
+  if (!valid || !object) throw Refused{path + LoadText(IDS_NOT_A_PROJECT)};
   object->SetTexture(ResolveTexturePath(object->Texture(), path, simFolder));
   return object;
 }

@@ -22,10 +22,7 @@ namespace {
 
 constexpr wchar_t kCaption[] = L"Orbiform2";
 
-std::wstring Load(unsigned id) {
-  mwWinAPI::StringTable strings;
-  return strings.LoadS(id);
-}
+using mwWinAPI::LoadText;
 
 HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
 
@@ -40,7 +37,7 @@ void Unlimit(HWND edit) { ::SendMessageW(edit, EM_SETLIMITTEXT, 0, 0); }
 void FillList(HWND combo, std::initializer_list<unsigned> ids, int selected) {
   ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
   for (unsigned id : ids) {
-    const std::wstring text = Load(id);
+    const std::wstring text = LoadText(id);
     ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
   ::SendMessageW(combo, CB_SETCURSEL, selected, 0);
@@ -185,12 +182,12 @@ void OptionsDialog::OnInit() {
       frequency);
   Check(dialog, IDC_OPTIONS_NO_BETA, !options_.includeBetaUpdates);
   Check(dialog, IDC_OPTIONS_BETA, options_.includeBetaUpdates);
-  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_BETA_TEXT1, Load(IDS_BETA_SEARCH_ALSO));
-  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_BETA_TEXT2, Load(IDS_BETA_UPDATES));
+  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_BETA_TEXT1, LoadText(IDS_BETA_SEARCH_ALSO));
+  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_BETA_TEXT2, LoadText(IDS_BETA_UPDATES));
 }
 
 void OptionsDialog::OnBrowse() {
-  std::wstring folder = mwWinAPI::Ui().BrowseForFolder(Handle(), Load(IDS_SIM_FOLDER_MISSING));
+  std::wstring folder = mwWinAPI::Ui().BrowseForFolder(Handle(), LoadText(IDS_SIM_FOLDER_MISSING));
   if (folder.empty()) return;
   if (folder.back() != L'\\') folder += L'\\';
   mwWinAPI::SetItemText(Handle(), IDC_OPTIONS_SIM_FOLDER, folder);
@@ -201,7 +198,7 @@ void OptionsDialog::OnFromRegistry() {
 }
 
 void OptionsDialog::OnBetaYes() {
-  mwWinAPI::Ui().BalloonTip(Item(IDC_OPTIONS_BETA_TEXT2), Load(IDS_WARNING), Load(IDS_BETA_WARNING),
+  mwWinAPI::Ui().BalloonTip(Item(IDC_OPTIONS_BETA_TEXT2), LoadText(IDS_WARNING), LoadText(IDS_BETA_WARNING),
                             TTI_WARNING);
 }
 
@@ -222,7 +219,7 @@ void OptionsDialog::OnOk() {
     SaveOptions(options_, optionsPath_);
   } catch (const mwstd::exception& error) {
     // The settings hold for this run; the user must know they will not return.
-    mwWinAPI::Ui().ShowMessage(dialog, Join(Load(IDS_OPTIONS_NOT_SAVED), error.what()), kCaption,
+    mwWinAPI::Ui().ShowMessage(dialog, Join(LoadText(IDS_OPTIONS_NOT_SAVED), error.what()), kCaption,
                                MB_ICONWARNING);
   }
   End(IDOK);
@@ -373,13 +370,13 @@ INT_PTR FeedbackDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
 void FeedbackDialog::OnSend() {
   const std::wstring text = mwWinAPI::GetItemText(Handle(), IDC_FEEDBACK_TEXT);
   if (text.size() <= 5) {
-    mwWinAPI::Ui().ShowMessage(Handle(), Load(IDS_FEEDBACK_TOO_SHORT), kCaption, MB_OK);
+    mwWinAPI::Ui().ShowMessage(Handle(), LoadText(IDS_FEEDBACK_TOO_SHORT), kCaption, MB_OK);
     return;
   }
   // The request carries the text in its address, which the service caps:
   // rather than cut the text silently, the user shortens it.
   if (mwWinAPI::ToUtf8(text).size() > mwWinAPI::kMaxFeedbackBytes) {
-    mwWinAPI::Ui().ShowMessage(Handle(), Load(IDS_FEEDBACK_TOO_LONG), kCaption, MB_ICONWARNING);
+    mwWinAPI::Ui().ShowMessage(Handle(), LoadText(IDS_FEEDBACK_TOO_LONG), kCaption, MB_ICONWARNING);
     return;
   }
   // The boxes belong to this dialog: with the main window as their owner,
@@ -389,7 +386,7 @@ void FeedbackDialog::OnSend() {
 
 void FeedbackDialog::OnClose() {
   if (mwWinAPI::GetItemText(Handle(), IDC_FEEDBACK_TEXT).size() > 5 &&
-      mwWinAPI::Ui().ShowMessage(Handle(), Load(IDS_CLOSE_DIALOG_PROMPT), kCaption, MB_YESNO) != IDYES)
+      mwWinAPI::Ui().ShowMessage(Handle(), LoadText(IDS_CLOSE_DIALOG_PROMPT), kCaption, MB_YESNO) != IDYES)
     return;
   End(IDCANCEL);
 }

@@ -42,7 +42,7 @@ constexpr int kLeftWidth = 450;
 constexpr int kTreeWidth = 150;
 constexpr int kUpperHeight = 350;
 
-std::wstring Text(unsigned id) { return mwWinAPI::StringTable().LoadS(id); }
+using mwWinAPI::LoadText;
 
 // The filter's text up to its end (the constants hold embedded zeros).
 template <std::size_t N>
@@ -383,7 +383,8 @@ void MainWindow::Message(const std::wstring& text, UINT icon) { Ui().ShowMessage
 
 int MainWindow::SavePrompt() {
   if (!handler_.Current() || !modified_) return IDNO;
-  return Ui().ShowMessage(Handle(), Text(IDS_SAVE_PROMPT), kProgramTitle, MB_YESNOCANCEL | MB_ICONWARNING);
+  return Ui().ShowMessage(Handle(), LoadText(IDS_SAVE_PROMPT), kProgramTitle,
+                          MB_YESNOCANCEL | MB_ICONWARNING);
 }
 
 bool MainWindow::EnsureTextures() {
@@ -422,7 +423,7 @@ void MainWindow::RefreshPanes(INT_PTR textureSelection) {
 void MainWindow::MakeView() {
   const RoundObject* object = handler_.Current();
   if (!object) return;
-  if (!view_.NewView(object->Texture())) Message(Text(IDS_DIRECTX_ERROR), MB_ICONERROR);
+  if (!view_.NewView(object->Texture())) Message(LoadText(IDS_DIRECTX_ERROR), MB_ICONERROR);
 }
 
 void MainWindow::SetTitle(const std::wstring& fileTitle) {
@@ -558,7 +559,7 @@ void MainWindow::OnProjectRead(LPARAM lParam) {
       ::SendMessageW(tree_.Handle(), TWM_REFRESH, ParamOf(-1), 0);
       ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
       NoObjectLeft();
-      Ui().ShowMessage(Handle(), path + Text(IDS_NOT_A_PROJECT), L"", MB_ICONERROR);
+      Ui().ShowMessage(Handle(), path + LoadText(IDS_NOT_A_PROJECT), L"", MB_ICONERROR);
     } else {
       handler_.SetCurrent(std::move(loaded.object));
       AddRecentFile(options_, path, -1);
@@ -646,7 +647,7 @@ void MainWindow::SaveProject() {
 void MainWindow::ExportK7M() {
   // Stale coordinates would be written without a word: refuse instead.
   if (!EnsureTextures()) {
-    Message(Text(IDS_LAYER_NOT_APPLIED), MB_ICONWARNING);
+    Message(LoadText(IDS_LAYER_NOT_APPLIED), MB_ICONWARNING);
     return;
   }
   const std::wstring path = FileDialog(true, Filter(kExportFilter), Handle());
@@ -660,7 +661,7 @@ void MainWindow::ExportK7M() {
 
 void MainWindow::ExportObj() {
   if (!EnsureTextures()) {
-    Message(Text(IDS_LAYER_NOT_APPLIED), MB_ICONWARNING);
+    Message(LoadText(IDS_LAYER_NOT_APPLIED), MB_ICONWARNING);
     return;
   }
   const std::wstring path = FileDialog(true, std::wstring(L"Wavefront OBJ (*.obj)\0*.obj\0", 28), Handle());
@@ -762,7 +763,7 @@ void MainWindow::Help() {
   } catch (const mwstd::exception&) {
   }
   if (path.empty() || !Ui().OpenWithShell(Handle(), path, L"", SW_SHOWNORMAL))
-    Message(Text(IDS_HELP_NOT_OPENED), MB_ICONWARNING);
+    Message(LoadText(IDS_HELP_NOT_OPENED), MB_ICONWARNING);
 }
 
 void MainWindow::RecentFile(int index) {

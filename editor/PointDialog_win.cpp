@@ -33,10 +33,7 @@ constexpr int kAutomaticGroup[] = {IDC_POINT_AUTO_GROUP,  IDC_POINT_RADIUS_LABEL
                                    IDC_POINT_AUTO_ACCEPT, IDC_POINT_RADIUS,       IDC_POINT_ELLIPSE,
                                    IDC_POINT_START,       IDC_POINT_END,          IDC_POINT_HEIGHT};
 
-std::wstring Text(unsigned id) {
-  mwWinAPI::StringTable strings;
-  return strings.LoadS(id);
-}
+using mwWinAPI::LoadText;
 
 bool SamePoint(const Point& a, const Point& b) {
   return a.x == b.x && a.y == b.y && a.z == b.z && a.nx == b.nx && a.ny == b.ny && a.nz == b.nz;
@@ -173,7 +170,7 @@ void PointDialog::ApplyAutomatic(bool generate) {
         refuse(error.what());
       }
     } else {
-      refuse(Text(IDS_POINT_RADIUS_POSITIVE));
+      refuse(LoadText(IDS_POINT_RADIUS_POSITIVE));
     }
   }
   if (modified(IDC_POINT_ELLIPSE)) {
@@ -185,7 +182,7 @@ void PointDialog::ApplyAutomatic(bool generate) {
         refuse(error.what());
       }
     } else {
-      refuse(Text(IDS_POINT_ELLIPSE_POSITIVE));
+      refuse(LoadText(IDS_POINT_ELLIPSE_POSITIVE));
     }
   }
   if (modified(IDC_POINT_START) || modified(IDC_POINT_END)) {

@@ -33,7 +33,7 @@ constexpr int kLayerControls[] = {IDC_LAYER_TECHNIQUE_GROUP,
                                   IDC_LAYER_APPLY,
                                   IDC_LAYER_AUTO};
 
-std::wstring Load(unsigned id) { return mwWinAPI::StringTable().LoadS(id); }
+using mwWinAPI::LoadText;
 
 void SetInteger(HWND dialog, int id, long long value) {
   mwWinAPI::SetItemText(dialog, id, std::to_wstring(value));
@@ -92,7 +92,7 @@ std::optional<TexCoord> TextureLayerDialog::TypedCoordinate() const {
 }
 
 void TextureLayerDialog::Refuse(unsigned stringId) {
-  mwWinAPI::Ui().ShowMessage(Handle(), Load(stringId), kCaption, MB_ICONERROR);
+  mwWinAPI::Ui().ShowMessage(Handle(), LoadText(stringId), kCaption, MB_ICONERROR);
 }
 
 void TextureLayerDialog::Failure(const std::wstring& text) {

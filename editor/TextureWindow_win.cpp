@@ -122,7 +122,7 @@ void TextureWindow::OnSelect(INT_PTR selection, RoundObjectHandler* handler) {
     }
     if (!bitmap_) {
       sizeSuffix_.clear();
-      SetStatus(mwWinAPI::StringTable().LoadS(IDS_BITMAP_NOT_LOADED));
+      SetStatus(mwWinAPI::LoadText(IDS_BITMAP_NOT_LOADED));
     } else {
       bitmapWidth_ = image_->width;
       bitmapHeight_ = image_->height;

@@ -14,7 +14,7 @@ namespace {
 constexpr int kIndexBits = 24;
 constexpr std::uint32_t kIndexMask = (1u << kIndexBits) - 1;
 
-std::wstring Text(unsigned id) { return mwWinAPI::StringTable().LoadS(id); }
+using mwWinAPI::LoadText;
 
 // Numbers as the dialogs show them: through the global locale.
 std::wstring Number(std::size_t value) {
@@ -42,19 +42,19 @@ std::vector<TreeItem> TopItems(const RoundObject& object) {
   const std::size_t rings = object.AreaCount();
   std::vector<TreeItem> items;
   items.reserve(rings + object.TextureLevelCount() + 3);
-  items.push_back(Item(Text(IDS_TREE_PLAINS), 1, TreeKind::kPlainsRoot, 0, 2, rings > 0));
-  const std::wstring plain = Text(IDS_TREE_PLAIN);
+  items.push_back(Item(LoadText(IDS_TREE_PLAINS), 1, TreeKind::kPlainsRoot, 0, 2, rings > 0));
+  const std::wstring plain = LoadText(IDS_TREE_PLAIN);
   for (std::size_t p = 0; p < rings; ++p)
     items.push_back(Item(plain + Number(p + 1), 2, TreeKind::kPlain, static_cast<std::uint32_t>(p), 2,
                          object.PointsPerRing() > 0));
-  const std::wstring layer = Text(IDS_TREE_LAYER);
+  const std::wstring layer = LoadText(IDS_TREE_LAYER);
   items.push_back(Item(layer, 1, TreeKind::kLayersRoot, 0, 1, true));
   for (std::size_t i = 0; i < object.TextureLevelCount(); ++i)
     items.push_back(
         Item(layer + L" " + Number(i + 1), 2, TreeKind::kLayer, static_cast<std::uint32_t>(i), 1));
   const int flags = object.GrundDeckFl();
   const bool faces = flags == 1 || flags == 3 || rings > 1;
-  items.push_back(Item(Text(IDS_TREE_FACES), 2, TreeKind::kFacesNode, 0, 1, faces));
+  items.push_back(Item(LoadText(IDS_TREE_FACES), 2, TreeKind::kFacesNode, 0, 1, faces));
   return items;
 }
 
@@ -63,7 +63,7 @@ std::vector<TreeItem> ChildItems(const RoundObject& object, TreeKind kind, std::
   const std::size_t n = object.PointsPerRing();
   std::vector<TreeItem> items;
   if (kind == TreeKind::kPlain && index < rings) {
-    const std::wstring point = Text(IDS_TREE_POINT);
+    const std::wstring point = LoadText(IDS_TREE_POINT);
     items.reserve(n);
     for (std::size_t q = 0; q < n; ++q) {
       const std::size_t global = index * n + q;
@@ -72,15 +72,15 @@ std::vector<TreeItem> ChildItems(const RoundObject& object, TreeKind kind, std::
     }
   } else if (kind == TreeKind::kFacesNode) {
     const int flags = object.GrundDeckFl();
-    if (flags == 1 || flags == 3) items.push_back(Item(Text(IDS_TREE_BASE), 3, TreeKind::kFace, 0, 1));
+    if (flags == 1 || flags == 3) items.push_back(Item(LoadText(IDS_TREE_BASE), 3, TreeKind::kFace, 0, 1));
     if (rings > 1) {
-      const std::wstring face = Text(IDS_TREE_FACE);
+      const std::wstring face = LoadText(IDS_TREE_FACE);
       items.reserve(items.size() + (rings - 1) * n + 1);
       for (std::size_t f = 1; f <= (rings - 1) * n; ++f)
         items.push_back(Item(face + Number(f), 3, TreeKind::kFace, static_cast<std::uint32_t>(f), 1));
       if (flags == 2 || flags == 3)
-        items.push_back(
-            Item(Text(IDS_TREE_TOP), 3, TreeKind::kFace, static_cast<std::uint32_t>((rings - 1) * n + 1), 1));
+        items.push_back(Item(LoadText(IDS_TREE_TOP), 3, TreeKind::kFace,
+                             static_cast<std::uint32_t>((rings - 1) * n + 1), 1));
     }
   }
   return items;

@@ -30,10 +30,7 @@ std::wstring DecodeAnsi(const std::string& bytes) {
   return text;
 }
 
-std::wstring Load(unsigned id) {
-  mwWinAPI::StringTable strings;
-  return strings.LoadS(id);
-}
+using mwWinAPI::LoadText;
 
 // Polls the search every 10 ms: the download's threads only write the
 // progress and post, so the dialog reads what they left.
@@ -106,7 +103,7 @@ UpdateCheck::~UpdateCheck() {
 }
 
 int UpdateCheck::Box(unsigned id, const std::wstring& tail, UINT flags) {
-  return mwWinAPI::Ui().ShowMessage(owner_, Load(id) + tail, kCaption, flags);
+  return mwWinAPI::Ui().ShowMessage(owner_, LoadText(id) + tail, kCaption, flags);
 }
 
 bool UpdateCheck::Start(bool silent) {
@@ -182,7 +179,7 @@ void UpdateCheck::Evaluate() {
   if (Box(IDS_DOWNLOAD_SITE_PROMPT, reply.notes, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   const std::wstring page = reply.DownloadPage();
   if (!ui.OpenWithShell(owner_, page, L"", SW_HIDE))
-    ui.ShowMessage(owner_, Load(IDS_BROWSER_NOT_STARTED) + page + Load(IDS_DOWNLOAD_READY), kCaption,
+    ui.ShowMessage(owner_, LoadText(IDS_BROWSER_NOT_STARTED) + page + LoadText(IDS_DOWNLOAD_READY), kCaption,
                    MB_ICONWARNING);
 }
 
@@ -208,7 +205,7 @@ bool SendFeedback(HWND owner, const std::wstring& text, const std::wstring& mail
     failure = error.what();
   }
   // The English text ends without a separator; the detail goes on a line of its own.
-  std::wstring message = Load(IDS_FEEDBACK_FAILED);
+  std::wstring message = LoadText(IDS_FEEDBACK_FAILED);
   if (!message.empty() && message.back() != L' ' && message.back() != L'\n') message += L'\n';
   mwWinAPI::Ui().ShowMessage(owner, message + failure, kCaption, MB_ICONERROR);
   return false;

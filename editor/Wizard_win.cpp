@@ -30,10 +30,7 @@ using mwWinAPI::GetItemNumber;
 using mwWinAPI::SetItemNumber;
 using mwWinAPI::SetItemText;
 
-std::wstring Text(unsigned id) {
-  mwWinAPI::StringTable strings;
-  return strings.LoadS(id);
-}
+using mwWinAPI::LoadText;
 
 HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
 
@@ -216,12 +213,12 @@ class TypePage : public WizardPage {
     return selected >= 0 && selected < 6 ? static_cast<int>(selected) : 0;
   }
 
-  void ShowAxisText() { SetItemText(Handle(), IDC_TYPE_AXIS_TEXT, Text(kAxisTexts[Axis()])); }
+  void ShowAxisText() { SetItemText(Handle(), IDC_TYPE_AXIS_TEXT, LoadText(kAxisTexts[Axis()])); }
 
   void OnNext() {
     const std::optional<long> points = GetItemInteger(Handle(), IDC_TYPE_POINTS);
     if (!points || *points < kMinWizardPoints || *points > kMaxWizardPoints) {
-      Message(Text(IDS_POINTS_RANGE), MB_ICONINFORMATION);
+      Message(LoadText(IDS_POINTS_RANGE), MB_ICONINFORMATION);
       return;
     }
     const bool sphere = ::IsDlgButtonChecked(Handle(), IDC_TYPE_SPHERE) == BST_CHECKED;
@@ -292,7 +289,7 @@ class SpherePage : public WizardPage {
           const double ellipse = id == IDC_SPHERE_ELLIPSE ? value : sphere.Ellipse();
           // The plains' heights are radius x ellipse factor.
           if (radius > 0 && ellipse > 0 && !std::isfinite(radius * ellipse)) {
-            Message(Text(IDS_NOT_FINITE));
+            Message(LoadText(IDS_NOT_FINITE));
             taken = false;
           } else if (id == IDC_SPHERE_RADIUS) {
             SetSphereRadius(sphere, value);
@@ -387,7 +384,7 @@ class PlainPage : public FieldPage {
         }
       }
       if (!FinitePlain(Object(), changed)) {
-        Message(Text(IDS_NOT_FINITE));
+        Message(LoadText(IDS_NOT_FINITE));
         taken = false;
       } else {
         Plain() = std::move(changed);
@@ -440,7 +437,7 @@ class PlainsPage : public WizardPage {
     tabs_ = Item(IDC_PLAINS_TABS);
     plain_.CreateModeless(Instance(), MAKEINTRESOURCEW(IDD_WIZARD_PLAIN), Handle());
     ThemeBackground();
-    const std::wstring title = Text(IDS_TREE_PLAIN);
+    const std::wstring title = LoadText(IDS_TREE_PLAIN);
     const int count = static_cast<int>(Object().AreaCount());
     // One line of tabs with arrows: hundreds of plains would leave no room
     // for the page in rows of tabs. Drawn once, when all are in.
@@ -480,7 +477,7 @@ class PlainsPage : public WizardPage {
 
   // Titles from tab `from` on, so that they read 1 ... count in order.
   void Renumber(int from) {
-    const std::wstring title = Text(IDS_TREE_PLAIN);
+    const std::wstring title = LoadText(IDS_TREE_PLAIN);
     const int count = TabCtrl_GetItemCount(tabs_);
     for (int i = from; i < count; ++i) {
       std::wstring text = title + std::to_wstring(i + 1);
@@ -570,7 +567,7 @@ class PlainsPage : public WizardPage {
       Message(error.what());
       return;
     }
-    InsertTab(at, Text(IDS_TREE_PLAIN));
+    InsertTab(at, LoadText(IDS_TREE_PLAIN));
     Renumber(at + 1);
     Select(at);
     ::SetFocus(plain_.Item(IDC_PLAIN_HEIGHT));
@@ -628,7 +625,7 @@ class FinalPage : public WizardPage {
   static std::wstring CornerText(int corner) {
     const unsigned side = corner == 0 || corner == 3 ? IDS_CORNER_LEFT : IDS_CORNER_RIGHT;
     const unsigned edge = corner < 2 ? IDS_CORNER_TOP : IDS_CORNER_BOTTOM;
-    return Text(side) + Text(edge) + Text(IDS_CORNER);
+    return LoadText(side) + LoadText(edge) + LoadText(IDS_CORNER);
   }
 
   bool CommitField(int id) override {
@@ -640,7 +637,7 @@ class FinalPage : public WizardPage {
     const int corner = (id - kFirstCorner) / 2;
     const std::optional<long> value = GetItemInteger(Handle(), id);
     if (!value || *value < INT32_MIN || *value > INT32_MAX) {
-      mwWinAPI::Ui().BalloonTip(Item(id), Text(IDS_ERROR), CornerText(corner), TTI_ERROR);
+      mwWinAPI::Ui().BalloonTip(Item(id), LoadText(IDS_ERROR), CornerText(corner), TTI_ERROR);
       state_.corners = Layer().coords;
       ShowCorners();
       return false;

@@ -11,10 +11,7 @@ namespace orbiform {
 namespace modelstrings {
 
 // Throws mwstd::invalid_argument with the text of `id` in the user's language.
-[[noreturn]] inline void Throw(unsigned id) {
-  mwWinAPI::StringTable table;
-  throw mwstd::invalid_argument(table.LoadS(id));
-}
+[[noreturn]] inline void Throw(unsigned id) { throw mwstd::invalid_argument(mwWinAPI::LoadText(id)); }
 
 }  // namespace modelstrings
 

@@ -10,10 +10,7 @@
 namespace orbiform {
 namespace {
 
-[[noreturn]] void Refuse(unsigned id) {
-  mwWinAPI::StringTable table;
-  throw mwstd::invalid_argument(table.LoadS(id));
-}
+[[noreturn]] void Refuse(unsigned id) { throw mwstd::invalid_argument(mwWinAPI::LoadText(id)); }
 
 // Runs a checked sphere setter; its short English text becomes the page's.
 template <typename Apply>

@@ -22,8 +22,6 @@ constexpr DWORD kOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE
 
 [[noreturn]] void ThrowInternet(DWORD code) { throw mwstd::internet_error(GetInternetErrorS(code)); }
 
-std::wstring LibraryText(unsigned id) { return StringTable().LoadS(id); }
-
 }  // namespace
 
 AsyncInternet::AsyncInternet(UINT message, HWND window)
@@ -85,7 +83,7 @@ void AsyncInternet::FreeBuffer() {
 }
 
 bool AsyncInternet::OpenUrl(const wchar_t* address, int* progress) {
-  if (busy_) throw mwstd::internet_error(LibraryText(IDS_NET_BUSY));
+  if (busy_) throw mwstd::internet_error(LoadText(IDS_NET_BUSY));
   progress_ = progress;
   SetProgress(0);
   // A new request starts clean: an error nobody collected (a cancelled
@@ -112,8 +110,8 @@ bool AsyncInternet::OpenUrl(const wchar_t* address, int* progress) {
 }
 
 bool AsyncInternet::StartDownload(int* progress) {
-  if (!request_ || requestClosed_) throw mwstd::internet_error(LibraryText(IDS_NET_NOT_OPEN));
-  if (busy_) throw mwstd::internet_error(LibraryText(IDS_NET_BUSY));
+  if (!request_ || requestClosed_) throw mwstd::internet_error(LoadText(IDS_NET_NOT_OPEN));
+  if (busy_) throw mwstd::internet_error(LoadText(IDS_NET_BUSY));
   busy_ = true;
   progress_ = progress;
   SetProgress(0);
@@ -313,10 +311,10 @@ unsigned long DownloadFile(const std::wstring& address, std::string& body, const
     }
   };
   Handle root{::InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)};
-  if (!root.h) throw mwstd::internet_error(LibraryText(IDS_NET_CONNECT) + GetLastErrorS());
+  if (!root.h) throw mwstd::internet_error(LoadText(IDS_NET_CONNECT) + GetLastErrorS());
   Handle url{::InternetOpenUrlW(root.h, address.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0)};
   if (!url.h || (keepGoing && !*keepGoing))
-    throw mwstd::internet_error(LibraryText(IDS_NET_OPEN) + GetLastErrorS());
+    throw mwstd::internet_error(LoadText(IDS_NET_OPEN) + GetLastErrorS());
   if (httpStatus) {
     DWORD code = 0, size = sizeof code;
     *httpStatus =
@@ -329,12 +327,12 @@ unsigned long DownloadFile(const std::wstring& address, std::string& body, const
   for (;;) {
     DWORD read = 0;
     if (!::InternetReadFile(url.h, chunk, sizeof(chunk), &read))
-      throw mwstd::internet_error(LibraryText(IDS_NET_READ) + GetLastErrorS());
+      throw mwstd::internet_error(LoadText(IDS_NET_READ) + GetLastErrorS());
     if (read == 0 || (keepGoing && !*keepGoing)) break;
     body.append(chunk, read);
     total += read;
   }
-  if (keepGoing && !*keepGoing) throw mwstd::internet_error(LibraryText(IDS_NET_STOPPED));
+  if (keepGoing && !*keepGoing) throw mwstd::internet_error(LoadText(IDS_NET_STOPPED));
   return total;
 }
 

@@ -23,4 +23,8 @@ class StringTable {
   wchar_t buffer_[kCapacity];
 };
 
+// String `id` in the user's language; empty when the table has none. The one
+// way to fetch a text that is kept beyond the next load.
+inline std::wstring LoadText(unsigned id) { return StringTable().LoadS(id); }
+
 }  // namespace mwWinAPI

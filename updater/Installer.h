@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "mwWinAPI/Handles.h"
+#include "mwWinAPI/StringTable.h"
 #include "updater/DownloadJob.h"
 #include "updater/TransactedFileOps.h"
 #include "updater/UpdateLog.h"
@@ -19,7 +20,7 @@ namespace updater {
 // A text of the updater's string table by identifier.
 using TextSource = std::wstring (*)(unsigned id);
 // The running program's string table.
-std::wstring LoadText(unsigned id);
+using mwWinAPI::LoadText;
 
 // The folder for backups and the log, inside the editor's folder.
 constexpr wchar_t kBackupFolder[] = L"QZ7BackUp";

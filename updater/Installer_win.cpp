@@ -37,8 +37,6 @@ SYSTEMTIME ToSystemTime(const LogTime& t) {
 
 }  // namespace
 
-std::wstring LoadText(unsigned id) { return mwWinAPI::StringTable().LoadS(id); }
-
 bool CanWrite(const std::wstring& folder) {
   const std::wstring path = folder + L"\\UpdateTest.QZ7U";
   const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
