@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "editor/Caption.h"
 #include "editor/OptionsStore.h"
 #include "editor/UpdateCheck.h"
 #include "editor/res/resource.h"
@@ -19,8 +20,6 @@
 namespace orbiform {
 
 namespace {
-
-constexpr wchar_t kCaption[] = L"Orbiform2";
 
 using mwWinAPI::LoadText;
 

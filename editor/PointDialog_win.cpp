@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "editor/Caption.h"
 #include "editor/PrivateMessages.h"
 #include "editor/res/resource.h"
 #include "mwWinAPI/Exceptions.h"
@@ -222,7 +223,7 @@ void PointDialog::ApplyAutomatic(bool generate) {
   }
   // Refused fields show the plain's value again; none counts as typed any more.
   FillAutomatic(*area);
-  if (!message.empty()) mwWinAPI::Ui().ShowMessage(Handle(), message, L"Orbiform2", MB_OK);
+  if (!message.empty()) mwWinAPI::Ui().ShowMessage(Handle(), message, kCaption, MB_OK);
 }
 
 void PointDialog::ShowAutomatic(bool show) {

@@ -5,6 +5,7 @@
 #include <climits>
 #include <string>
 
+#include "editor/Caption.h"
 #include "editor/PrivateMessages.h"
 #include "editor/res/resource.h"
 #include "files/Bitmap.h"
@@ -16,8 +17,6 @@
 namespace orbiform {
 
 namespace {
-
-constexpr wchar_t kCaption[] = L"Orbiform2";
 
 constexpr int kLayerControls[] = {IDC_LAYER_TECHNIQUE_GROUP,
                                   IDC_LAYER_WRAP,

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "editor/Caption.h"
 #include "editor/PrivateMessages.h"
 #include "editor/res/resource.h"
 #include "mwWinAPI/Conversions.h"
@@ -19,8 +20,6 @@
 namespace orbiform {
 
 namespace {
-
-constexpr wchar_t kCaption[] = L"Orbiform2";
 
 std::wstring DecodeAnsi(const std::string& bytes) {
   std::wstring text;
