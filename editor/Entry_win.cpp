@@ -39,7 +39,7 @@ std::wstring FileToOpen(const std::vector<std::wstring>& arguments) {
 void LastChanceSave(MainWindow& window) {
   if (!window.Handler().Current()) return;
   mwWinAPI::FileDialogRequest request;
-  request.filter = std::wstring(L"Project Dateien (*.ek7mobj)\0*.ek7mobj\0", 38);
+  request.filter = mwWinAPI::FileFilter(L"Project Dateien (*.ek7mobj)", L"*.ek7mobj");
   request.defaultExtension = L"ek7mobj";
   const std::wstring path = Ui().SaveFileName(request);
   if (path.empty()) return;

@@ -27,15 +27,12 @@
 
 namespace orbiform {
 
+using mwWinAPI::FileFilter;
 using mwWinAPI::ParamOf;
 using mwWinAPI::SignedParam;
 using mwWinAPI::Ui;
 
 namespace {
-
-constexpr wchar_t kProjectFilter[] = L"Projekt Dateien (*.ek7mobj)\0*.ek7mobj\0";
-constexpr wchar_t kExportFilter[] = L"Objekt Dateien (*.k7mobj)\0*.k7mobj\0";
-constexpr wchar_t kOpenFilter[] = L"Objekt Dateien (*.ek7mobj)\0*.ek7mobj\0";
 
 // Pane layout: the left column's width and the upper row's height.
 constexpr int kLeftWidth = 450;
@@ -43,12 +40,6 @@ constexpr int kTreeWidth = 150;
 constexpr int kUpperHeight = 350;
 
 using mwWinAPI::LoadText;
-
-// The filter's text up to its end (the constants hold embedded zeros).
-template <std::size_t N>
-std::wstring Filter(const wchar_t (&filter)[N]) {
-  return std::wstring(filter, N - 1);
-}
 
 // The extension of the filter's first pattern ("*.ek7mobj" -> "ek7mobj"), so
 // that a typed name gets the extension the Open dialog then shows.
@@ -507,7 +498,7 @@ void MainWindow::Open(const wchar_t* givenPath) {
   if (!path.empty()) {
     title = FileTitle(path);
   } else {
-    path = FileDialog(false, Filter(kOpenFilter), Handle());
+    path = FileDialog(false, FileFilter(L"Objekt Dateien (*.ek7mobj)", L"*.ek7mobj"), Handle());
     if (path.empty()) return;
     title = FileTitle(path);
   }
@@ -628,7 +619,8 @@ void MainWindow::Save() {
 
 void MainWindow::SaveProject() {
   EnsureTextures();
-  const std::wstring path = FileDialog(true, Filter(kProjectFilter), Handle());
+  const std::wstring path =
+      FileDialog(true, FileFilter(L"Projekt Dateien (*.ek7mobj)", L"*.ek7mobj"), Handle());
   if (path.empty()) return;
   try {
     WriteProject(path);
@@ -650,7 +642,7 @@ void MainWindow::ExportK7M() {
     Message(LoadText(IDS_LAYER_NOT_APPLIED), MB_ICONWARNING);
     return;
   }
-  const std::wstring path = FileDialog(true, Filter(kExportFilter), Handle());
+  const std::wstring path = FileDialog(true, FileFilter(L"Objekt Dateien (*.k7mobj)", L"*.k7mobj"), Handle());
   if (path.empty()) return;
   try {
     mwWinAPI::WriteUtf8FileReplacing(path, ExportFileText(*handler_.Current(), path, options_.voxtrakPath));
@@ -664,7 +656,7 @@ void MainWindow::ExportObj() {
     Message(LoadText(IDS_LAYER_NOT_APPLIED), MB_ICONWARNING);
     return;
   }
-  const std::wstring path = FileDialog(true, std::wstring(L"Wavefront OBJ (*.obj)\0*.obj\0", 28), Handle());
+  const std::wstring path = FileDialog(true, FileFilter(L"Wavefront OBJ (*.obj)", L"*.obj"), Handle());
   if (path.empty()) return;
   try {
     const std::wstring note = WriteObjFiles(*handler_.Current(), path);

@@ -309,7 +309,7 @@ void TextureLayerDialog::OnBrowse() {
   if (!Object()) return;
   mwWinAPI::FileDialogRequest request;
   request.owner = Handle();
-  request.filter = std::wstring(L"Bitmap Dateien (*.bmp)\0*.bmp\0", 30);
+  request.filter = mwWinAPI::FileFilter(L"Bitmap Dateien (*.bmp)", L"*.bmp");
   request.initialPath = Object()->Texture();
   const std::wstring path = mwWinAPI::Ui().OpenFileName(request);
   if (path.empty() || !Object()) return;

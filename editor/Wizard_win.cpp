@@ -676,7 +676,7 @@ class FinalPage : public WizardPage {
     if (!CommitFocus()) return;
     mwWinAPI::FileDialogRequest request;
     request.owner = Handle();
-    request.filter = std::wstring(L"Bitmap Dateien (*.bmp)\0*.bmp\0", 30);
+    request.filter = mwWinAPI::FileFilter(L"Bitmap Dateien (*.bmp)", L"*.bmp");
     request.defaultExtension = L"bmp";
     request.flags = OFN_HIDEREADONLY;
     const std::wstring path = mwWinAPI::Ui().OpenFileName(request);

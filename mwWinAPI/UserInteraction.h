@@ -21,6 +21,12 @@ struct FileDialogRequest {
   DWORD flags = 0;                // OFN_... flags added to the dialog's own
 };
 
+// One file type of a request's filter: the description the dialog shows and
+// its pattern ("*.bmp"), each ended by L'\0'. Several types are joined by +.
+inline std::wstring FileFilter(const std::wstring& description, const std::wstring& pattern) {
+  return description + L'\0' + pattern + L'\0';
+}
+
 class UserInteraction {
  public:
   virtual ~UserInteraction() = default;

@@ -25,6 +25,8 @@ using mwWinAPI::ScriptedInteraction;
 
 namespace {
 
+using namespace std::string_literals;  // filters hold embedded zeros
+
 std::wstring Title(HWND window) {
   wchar_t text[512] = {};
   ::GetWindowTextW(window, text, 512);
@@ -287,7 +289,7 @@ TEST_F(Editor, NewUndoRedoAndCancelledExport) {
   Command(IDM_EXPORT);  // the dialog is cancelled
   ASSERT_EQ(prompts + 1, script_.prompts.size());
   EXPECT_EQ(L"SaveFileName", script_.prompts.back().kind);
-  EXPECT_EQ(std::wstring(L"Objekt Dateien (*.k7mobj)\0*.k7mobj\0", 35), script_.prompts.back().caption);
+  EXPECT_EQ(L"Objekt Dateien (*.k7mobj)\0*.k7mobj\0"s, script_.prompts.back().caption);
   WIN32_FIND_DATAW found;
   const HANDLE search = ::FindFirstFileW(folder_.Path(L"*.k7mobj").c_str(), &found);
   EXPECT_EQ(INVALID_HANDLE_VALUE, search);
@@ -366,7 +368,7 @@ TEST_F(Editor, AnErrorThatLeavesTheLoopGivesALastChanceToSave) {
   EXPECT_EQ(L"invalid_argument\nLetzte Chance zu speichern...", box.text);
   EXPECT_EQ(L"Critical Erro", box.caption);
   EXPECT_EQ(nullptr, box.owner);
-  EXPECT_EQ(std::wstring(L"Project Dateien (*.ek7mobj)\0*.ek7mobj\0", 38), script_.prompts.back().caption);
+  EXPECT_EQ(L"Project Dateien (*.ek7mobj)\0*.ek7mobj\0"s, script_.prompts.back().caption);
   std::unique_ptr<RoundObject> read;
   EXPECT_TRUE(ParseProject(mwWinAPI::ReadFileBytes(rescue), read));
   EXPECT_TRUE(window_->ProjectPath().empty());  // no change of project path

@@ -28,6 +28,8 @@ using mwWinAPI::GetItemText;
 
 namespace {
 
+using namespace std::string_literals;  // filters hold embedded zeros
+
 std::wstring Text(unsigned id) {
   mwWinAPI::StringTable strings;
   return strings.LoadS(id);
@@ -417,7 +419,7 @@ TEST_F(Wizard, FinalPageAutoCoordinatesBrowseAndCornerBalloons) {
                    Press(page, IDC_FINAL_BROWSE);
                    ASSERT_EQ(1u, ui_.prompts.size());
                    EXPECT_EQ(L"OpenFileName", ui_.prompts[0].kind);
-                   EXPECT_EQ(std::wstring(L"Bitmap Dateien (*.bmp)\0*.bmp\0", 30), ui_.prompts[0].caption);
+                   EXPECT_EQ(L"Bitmap Dateien (*.bmp)\0*.bmp\0"s, ui_.prompts[0].caption);
                    EXPECT_EQ(bitmap, GetItemText(page, IDC_FINAL_TEXTURE));
                    Press(page, IDC_FINAL_AUTO);
                    EXPECT_EQ(L"64", GetItemText(page, IDC_FINAL_X2));
