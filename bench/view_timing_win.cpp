@@ -138,7 +138,7 @@ int main() {
     }
     for (int id = IDM_VIEW_SHOW_NUMBERS; id <= IDM_VIEW_SHOW_SELECTED_FACE; ++id)
       ::SendMessageW(pane.Toolbar(), TB_CHECKBUTTON, static_cast<WPARAM>(id), TRUE);
-    pane.ApplySelection(-6);  // the wrap layer over everything
+    pane.ApplySelection(Selection::Layer(0));  // the wrap layer over everything
     const double refresh = MedianMilliseconds([&] { pane.RefreshView(); });
     pane.CameraState().distance = 30;
     pane.Render();  // the first frame with numbers makes the digit meshes

@@ -95,7 +95,7 @@ class MainWindow : public mwWinAPI::Window {
   void OnClose();
   void OnCommand(int id, LPARAM lParam);
   void OnChanged(WPARAM wParam);
-  void OnSelect(INT_PTR selection);
+  void OnSelect(views::Selection selection);
   void OnReload(WPARAM selection);
   void OnUpdateStep();
   void OnProjectRead(LPARAM lParam);
@@ -125,7 +125,10 @@ class MainWindow : public mwWinAPI::Window {
   int SavePrompt();
   void WriteProjectFile(const std::wstring& path);
   bool EnsureTextures();
-  void RefreshPanes(INT_PTR textureSelection);
+  // Shows `selection` in the texture window, rebuilds the tree (a cleared
+  // selection empties it) and resets the edit pane's dialogs; `queued`
+  // posts the three messages, so that the window answers in between.
+  void ResetPanes(views::Selection selection, bool queued = false);
   void MakeView();
   void SetTitle(const std::wstring& fileTitle);
   void RebuildRecentMenu();

@@ -27,9 +27,8 @@
 
 namespace orbiform {
 
-using mwWinAPI::ParamOf;
-using mwWinAPI::SignedParam;
 using mwWinAPI::Ui;
+using views::Selection;
 
 namespace {
 
@@ -142,7 +141,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnChanged(wParam);
       return 0;
     case TWM_SELECT:
-      OnSelect(SignedParam(wParam));
+      OnSelect(Selection::FromParam(wParam));
       return 0;
     case TWM_RELOAD:
       OnReload(wParam);
@@ -251,9 +250,7 @@ void MainWindow::OnClose() {
   // A failed or cancelled save keeps the window and the object.
   if (!ConfirmDiscard(IDM_SAVE)) return;
   projectPath_.clear();
-  ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
-  ::SendMessageW(tree_.Handle(), TWM_REFRESH, ParamOf(-1), 0);
-  ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+  ResetPanes(Selection::Cleared());
   Repaint();
   ::SetWindowTextW(Handle(), kProgramTitle);
   if (update_) update_->Cancel();
@@ -269,17 +266,17 @@ void MainWindow::OnUpdateStep() {
 
 void MainWindow::OnChanged(WPARAM wParam) {
   modified_ = true;
-  ::PostMessageW(edit_.Handle(), TWM_CHANGED, 0, 0);
-  if (view_.View() && wParam == 0) view_.RefreshView();
+  ::PostMessageW(edit_.Handle(), TWM_CHANGED, kChangedShape, 0);
+  if (view_.View() && wParam == kChangedShape) view_.RefreshView();
   if (view_.View() && wParam == kChangedTexturing) view_.RefreshTexturing();
 }
 
-void MainWindow::OnSelect(INT_PTR selection) {
+void MainWindow::OnSelect(Selection selection) {
   if (handler_.Current()) {
     view_.ApplySelection(selection);
-    ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(selection), 0);
+    ::SendMessageW(texture_.Handle(), TWM_SELECT, selection.ToParam(), 0);
   } else {
-    ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
+    ::SendMessageW(texture_.Handle(), TWM_SELECT, Selection::Cleared().ToParam(), 0);
   }
 }
 
@@ -412,11 +409,17 @@ std::wstring MainWindow::FileDialog(bool save, const std::wstring& filter, HWND 
   return Ui().OpenFileName(request);
 }
 
-void MainWindow::RefreshPanes(INT_PTR textureSelection) {
-  ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(textureSelection),
-                 textureSelection == -1 ? reinterpret_cast<LPARAM>(&handler_) : 0);
-  ::SendMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
-  ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+void MainWindow::ResetPanes(Selection selection, bool queued) {
+  const auto deliver = [queued](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (queued) {
+      ::PostMessageW(window, message, wParam, lParam);
+    } else {
+      ::SendMessageW(window, message, wParam, lParam);
+    }
+  };
+  deliver(texture_.Handle(), TWM_SELECT, selection.ToParam(), reinterpret_cast<LPARAM>(&handler_));
+  deliver(tree_.Handle(), TWM_REFRESH, selection.IsCleared() ? kRefreshEmpty : 0, 0);
+  deliver(edit_.Handle(), TWM_REFRESH, 0, 0);
 }
 
 void MainWindow::MakeView() {
@@ -461,7 +464,7 @@ void MainWindow::SetGlobalLocale() { std::locale::global(mwWinAPI::NumberLocale(
 // --- commands ---
 
 void MainWindow::New() {
-  ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
+  ::SendMessageW(texture_.Handle(), TWM_SELECT, Selection::Cleared().ToParam(), 0);
   handler_.SaveState();
   std::unique_ptr<RoundObject> backup;
   const bool hadObject = handler_.Current() != nullptr;
@@ -478,14 +481,13 @@ void MainWindow::New() {
   objectItems_.Enable();
   if (!handler_.Current()) {
     objectItems_.Disable();
-    ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
-    ::SendMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
-    ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+    ResetPanes(Selection::Cleared());
     return;
   }
   if (handler_.Current()->TexCoordsValid()) {
     handler_.ResetHistory();
-    ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-1), reinterpret_cast<LPARAM>(&handler_));
+    ::SendMessageW(texture_.Handle(), TWM_SELECT, Selection::None().ToParam(),
+                   reinterpret_cast<LPARAM>(&handler_));
     ::PostMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
     MakeView();
   }
@@ -510,7 +512,7 @@ void MainWindow::Open(const wchar_t* givenPath) {
     if (path.empty()) return;
     title = FileTitle(path);
   }
-  ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
+  ::SendMessageW(texture_.Handle(), TWM_SELECT, Selection::Cleared().ToParam(), 0);
   // Reading and parsing run on a worker, so that the window keeps painting
   // and answering; it takes no input until the object is shown.
   pendingPath_ = path;
@@ -554,9 +556,7 @@ void MainWindow::OnProjectRead(LPARAM lParam) {
     view_.DiscardView();
     if (loaded.parseError) std::rethrow_exception(loaded.parseError);
     if (!loaded.valid) {
-      ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), reinterpret_cast<LPARAM>(&handler_));
-      ::SendMessageW(tree_.Handle(), TWM_REFRESH, ParamOf(-1), 0);
-      ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+      ResetPanes(Selection::Cleared());
       NoObjectLeft();
       Ui().ShowMessage(Handle(), path + Text(IDS_NOT_A_PROJECT), L"", MB_ICONERROR);
     } else {
@@ -575,9 +575,7 @@ void MainWindow::OnProjectRead(LPARAM lParam) {
       // there.
       loading_ = true;
       ::EnableWindow(Handle(), FALSE);
-      ::PostMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-1), reinterpret_cast<LPARAM>(&handler_));
-      ::PostMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
-      ::PostMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+      ResetPanes(Selection::None(), true);
       ::PostMessageW(Handle(), TWM_PREPARE_VIEW, 1, 0);
     }
   } catch (const mwstd::exception& e) {
@@ -604,9 +602,7 @@ void MainWindow::Close() {
   handler_.ClearAll();
   view_.DiscardView();
   projectPath_.clear();
-  ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
-  ::SendMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
-  ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+  ResetPanes(Selection::Cleared());
   Repaint();
   SetTitle(L"");
   objectItems_.Disable();
@@ -703,7 +699,7 @@ void MainWindow::AddPoint() {
   }
   object.ApplyTextures();
   modified_ = true;
-  RefreshPanes(-1);
+  ResetPanes(Selection::None());
   view_.RefreshView();
 }
 

@@ -66,15 +66,15 @@ std::unique_ptr<TextureLayerDialog> CreateLayerDialog(HINSTANCE instance, HWND e
 
 TextureLevel* TextureLayerDialog::Layer() const {
   RoundObject* object = Object();
-  if (!object || selection_ > -6) return nullptr;
-  const std::size_t index = static_cast<std::size_t>(-selection_ - 6);
+  if (!object || !selection_.IsLayer()) return nullptr;
+  const std::size_t index = selection_.Index();
   return index < object->TextureLevelCount() ? &object->GetTextureLevel(index) : nullptr;
 }
 
 bool TextureLayerDialog::FaceCorner(TexCoord& out) const {
   const RoundObject* object = Object();
-  if (!object || selection_ < 0 || !object->TexCoordsValid()) return false;
-  const std::size_t face = static_cast<std::size_t>(selection_);
+  if (!object || !selection_.IsFace() || !object->TexCoordsValid()) return false;
+  const std::size_t face = selection_.Index();
   if (face >= object->FaceCount() || corner_ < 0 ||
       static_cast<std::size_t>(corner_) >= object->GetFace(face).coords.size())
     return false;
@@ -103,8 +103,8 @@ void TextureLayerDialog::PostMain(UINT message, WPARAM wParam) {
   if (main_) ::PostMessageW(main_, message, wParam, 0);
 }
 
-WPARAM TextureLayerDialog::ReloadSelection(INT_PTR selection) {
-  return mwWinAPI::ParamOf(selection >= 0 || selection <= -6 ? selection : -1);
+void TextureLayerDialog::PostReload(views::Selection shown) {
+  PostMain(TWM_RELOAD, (shown.IsFace() || shown.IsLayer() ? shown : views::Selection::None()).ToParam());
 }
 
 void TextureLayerDialog::ShowLayerControls(bool layer) {
@@ -135,7 +135,7 @@ void TextureLayerDialog::FillCorner() {
   cornerShown_ = editable;
   ::EnableWindow(Item(IDC_LAYER_X), editable);
   ::EnableWindow(Item(IDC_LAYER_Y), editable);
-  ::EnableWindow(Item(IDC_LAYER_SAME_FOR_ALL), editable && selection_ >= 0);
+  ::EnableWindow(Item(IDC_LAYER_SAME_FOR_ALL), editable && selection_.IsFace());
 }
 
 void TextureLayerDialog::Fill() {
@@ -154,9 +154,9 @@ void TextureLayerDialog::Fill() {
     SetInteger(Handle(), IDC_LAYER_TO_PLAIN, layer->endArea);
     ::CheckRadioButton(Handle(), IDC_LAYER_WRAP, IDC_LAYER_SAME,
                        layer->type == TextureLevel::kSame ? IDC_LAYER_SAME : IDC_LAYER_WRAP);
-  } else if (object && selection_ >= 0 && object->TexCoordsValid() &&
-             static_cast<std::size_t>(selection_) < object->FaceCount()) {
-    corners = object->GetFace(static_cast<std::size_t>(selection_)).coords.size();
+  } else if (object && selection_.IsFace() && object->TexCoordsValid() &&
+             selection_.Index() < object->FaceCount()) {
+    corners = object->GetFace(selection_.Index()).coords.size();
   }
   ::SendMessageW(list, LB_INITSTORAGE, corners, corners * 6);
   for (std::size_t i = 0; i < corners; ++i) {
@@ -170,7 +170,7 @@ void TextureLayerDialog::Fill() {
   FillCorner();
 }
 
-void TextureLayerDialog::ApplyPending(INT_PTR next) {
+void TextureLayerDialog::ApplyPending(views::Selection next) {
   // After a drop the fields belong to a layer that moved.
   if (tree_.TakeJustDropped()) return;
   if (!Object()) return;
@@ -184,7 +184,7 @@ void TextureLayerDialog::ApplyPending(INT_PTR next) {
   }
 }
 
-void TextureLayerDialog::StoreCorner(INT_PTR shown) {
+void TextureLayerDialog::StoreCorner(views::Selection shown) {
   RoundObject* object = Object();
   // Empty fields of a face that had nothing to edit are no typed values.
   if (!object || !cornerShown_) return;
@@ -211,10 +211,10 @@ void TextureLayerDialog::StoreCorner(INT_PTR shown) {
     working_[static_cast<std::size_t>(corner_)] = *typed;
     Layer()->coords = working_;
   } else {
-    Object()->SetTexCoordinate(static_cast<std::size_t>(selection_), static_cast<std::size_t>(corner_),
-                               typed->first, typed->second);
+    Object()->SetTexCoordinate(selection_.Index(), static_cast<std::size_t>(corner_), typed->first,
+                               typed->second);
   }
-  PostMain(TWM_RELOAD, ReloadSelection(shown));
+  PostReload(shown);
 }
 
 void TextureLayerDialog::StoreRanges() {
@@ -240,7 +240,7 @@ void TextureLayerDialog::StoreRanges() {
   }
   handler_.SaveState();
   *Layer() = changed;
-  PostMain(TWM_CHANGED, 1);
+  PostMain(TWM_CHANGED, kChangedLayers);
   filling_ = true;
   SetInteger(Handle(), IDC_LAYER_FROM_POINT, changed.startPoint);
   SetInteger(Handle(), IDC_LAYER_TO_POINT, changed.endPoint);
@@ -250,15 +250,15 @@ void TextureLayerDialog::StoreRanges() {
 }
 
 void TextureLayerDialog::OnSelectLayer(std::size_t layer) {
-  ApplyPending(-6 - static_cast<INT_PTR>(layer));
-  selection_ = -6 - static_cast<INT_PTR>(layer);
+  ApplyPending(views::Selection::Layer(layer));
+  selection_ = views::Selection::Layer(layer);
   corner_ = 0;
   Fill();
 }
 
-void TextureLayerDialog::OnSelect(INT_PTR face) {
-  ApplyPending(face);
-  selection_ = face;
+void TextureLayerDialog::OnSelect(views::Selection selection) {
+  ApplyPending(selection);
+  selection_ = selection;
   corner_ = 0;
   Fill();
 }
@@ -270,29 +270,29 @@ void TextureLayerDialog::OnChanged() {
 void TextureLayerDialog::OnDeleteKey() {
   RoundObject* object = Object();
   if (!object) return;
-  if (selection_ <= -6) {
-    const std::size_t index = static_cast<std::size_t>(-selection_ - 6);
+  if (selection_.IsLayer()) {
+    const std::size_t index = selection_.Index();
     if (index >= object->TextureLevelCount()) return;
     handler_.SaveState();
     Object()->RemoveTextureLevel(index);
     if (Object()->TextureLevelCount() == 0)
-      selection_ = -1;
+      selection_ = views::Selection::None();
     else if (index > 0)
-      selection_ += 1;
-    PostMain(TWM_CHANGED, 1);
-  } else if (selection_ == 0 && HasBaseFace(object->GrundDeckFl())) {
+      selection_ = views::Selection::Layer(index - 1);
+    PostMain(TWM_CHANGED, kChangedLayers);
+  } else if (selection_ == views::Selection::Face(0) && HasBaseFace(object->GrundDeckFl())) {
     handler_.SaveState();
     Object()->SetGrundDeckFl(Object()->GrundDeckFl() & ~1);
-    PostMain(TWM_CHANGED, 0);  // the view is rebuilt without the base
-  } else if (selection_ > 0 && static_cast<std::size_t>(selection_) + 1 == object->FaceCount() &&
+    PostMain(TWM_CHANGED, kChangedShape);  // the view is rebuilt without the base
+  } else if (selection_.IsFace() && selection_.Index() > 0 && selection_.Index() + 1 == object->FaceCount() &&
              HasTopFace(object->GrundDeckFl())) {
     handler_.SaveState();
     Object()->SetGrundDeckFl(Object()->GrundDeckFl() & ~2);
-    PostMain(TWM_CHANGED, 0);
+    PostMain(TWM_CHANGED, kChangedShape);
   } else {
     return;
   }
-  PostMain(TWM_SELECT, mwWinAPI::ParamOf(selection_));
+  PostMain(TWM_SELECT, selection_.ToParam());
   PostMain(TWM_REFRESH, 0);
 }
 
@@ -301,7 +301,7 @@ void TextureLayerDialog::OnApply() {
   if (!object) return;
   handler_.SaveState();
   if (Object()->ApplyTextures())
-    PostMain(TWM_RELOAD, ReloadSelection());
+    PostReload(selection_);
   else
     Refuse(IDS_LAYER_NOT_APPLIED);
 }
@@ -319,7 +319,7 @@ void TextureLayerDialog::OnBrowse() {
   filling_ = false;
   handler_.SaveState();
   Object()->SetTexture(path);
-  PostMain(TWM_RELOAD, ReloadSelection());
+  PostReload(selection_);
 }
 
 void TextureLayerDialog::OnTexturePath() {
@@ -329,7 +329,7 @@ void TextureLayerDialog::OnTexturePath() {
   if (path == object->Texture()) return;
   handler_.SaveState();
   Object()->SetTexture(path);
-  PostMain(TWM_RELOAD, ReloadSelection());
+  PostReload(selection_);
 }
 
 void TextureLayerDialog::OnCornerChosen() {
@@ -354,11 +354,11 @@ void TextureLayerDialog::OnSameForAll() {
     FillCorner();
     return;
   }
-  const std::size_t face = static_cast<std::size_t>(selection_);
+  const std::size_t face = selection_.Index();
   handler_.SaveState();
   const std::size_t count = Object()->GetFace(face).coords.size();
   for (std::size_t i = 0; i < count; ++i) Object()->SetTexCoordinate(face, i, typed->first, typed->second);
-  PostMain(TWM_RELOAD, ReloadSelection());
+  PostReload(selection_);
 }
 
 void TextureLayerDialog::OnTechnique(int type) {
@@ -366,7 +366,7 @@ void TextureLayerDialog::OnTechnique(int type) {
   if (!layer || layer->type == type) return;
   handler_.SaveState();
   Layer()->type = type;
-  PostMain(TWM_CHANGED, 1);
+  PostMain(TWM_CHANGED, kChangedLayers);
 }
 
 void TextureLayerDialog::OnAuto() {
@@ -376,7 +376,7 @@ void TextureLayerDialog::OnAuto() {
   if (!views::ReadBitmapExtent(object->Texture(), width, height)) return;
   handler_.SaveState();
   Layer()->coords = {{{0, 0}, {width, 0}, {width, height}, {0, height}}};
-  PostMain(TWM_RELOAD, ReloadSelection());
+  PostReload(selection_);
   Fill();
 }
 
@@ -430,13 +430,13 @@ INT_PTR TextureLayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
         OnSelectLayer(wParam);
         return TRUE;
       case TWM_SELECT:
-        OnSelect(mwWinAPI::SignedParam(wParam));
+        OnSelect(views::Selection::FromParam(wParam));
         return TRUE;
       case TWM_CHANGED:
         OnChanged();
         return TRUE;
       case TWM_REFRESH:
-        selection_ = -5;
+        selection_ = views::Selection::Cleared();
         corner_ = 0;
         return TRUE;
       case TWM_DELETE_KEY:

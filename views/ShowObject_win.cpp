@@ -153,8 +153,10 @@ int main() {
         ::SendMessageW(pane.Toolbar(), TB_CHECKBUTTON, IDM_VIEW_SHOW_NUMBERS + bit, (flags >> bit) & 1);
       ::SendMessageW(pane.Handle(), WM_COMMAND, IDM_VIEW_SHOW_NUMBERS, 0);
     }
-    if (option == L"--face") pane.ApplySelection(static_cast<INT_PTR>(v[0]));
-    if (option == L"--layer") pane.ApplySelection(-6 - static_cast<INT_PTR>(v[0]));
+    if (option == L"--face" && v[0] >= 0)
+      pane.ApplySelection(Selection::Face(static_cast<std::size_t>(v[0])));
+    if (option == L"--layer" && v[0] >= 0)
+      pane.ApplySelection(Selection::Layer(static_cast<std::size_t>(v[0])));
     if (option == L"--scale") pane.SetLabelScale(v[0]);
     if (option == L"--seconds") seconds = static_cast<unsigned>(v[0]);
     if (option == L"--distance") camera.distance = v[0];

@@ -296,12 +296,12 @@ TEST_F(Texturing, BrokenBitmapsAndStaleSelectionsShowNothingWrong) {
   Print(texture_.Handle());
 
   ::SendMessageW(texture_.Handle(), TWM_SELECT, mwWinAPI::ParamOf(-6 - 5), Handler());
-  EXPECT_EQ(texture_.Selection(), -1);
+  EXPECT_EQ(texture_.Selection(), views::Selection::None());
   EXPECT_TRUE(texture_.Corners().empty());
   Object().SetTexCoordsValid(false);
   Layer0().endPoint = 999;  // cannot be applied: the faces stay invalid
   ::SendMessageW(texture_.Handle(), TWM_SELECT, 3, Handler());
-  EXPECT_EQ(texture_.Selection(), -1);
+  EXPECT_EQ(texture_.Selection(), views::Selection::None());
   SelectLayer0();
   handler_.ClearAll();
   ::SendMessageW(texture_.Handle(), TWM_RELOAD, 0, 0);
