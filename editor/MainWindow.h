@@ -101,6 +101,16 @@ class MainWindow : public mwWinAPI::Window {
   void OnProjectRead(LPARAM lParam);
   void NoObjectLeft();
 
+  // The menu commands, one row each: whether it needs an object (its menu
+  // item is grayed while there is none, and it does nothing then) and what
+  // it runs.
+  struct Command {
+    int id;
+    bool needsObject;
+    void (*run)(MainWindow& window, LPARAM lParam);
+  };
+  static const Command kCommands[];
+
   // The commands.
   void New();
   void Open(const wchar_t* givenPath);

@@ -76,6 +76,38 @@ std::unique_ptr<RoundObject> DefaultNewObject() {
   return object;
 }
 
+const MainWindow::Command MainWindow::kCommands[] = {
+    {IDM_NEW, false, [](MainWindow& w, LPARAM) { w.New(); }},
+    {IDM_OPEN, false, [](MainWindow& w, LPARAM path) { w.Open(reinterpret_cast<const wchar_t*>(path)); }},
+    {IDM_CLOSE, true, [](MainWindow& w, LPARAM) { w.Close(); }},
+    {IDM_SAVE, true, [](MainWindow& w, LPARAM) { w.Save(); }},
+    {IDM_SAVE_PROJECT, true, [](MainWindow& w, LPARAM) { w.SaveProject(); }},
+    {IDM_EXPORT, true, [](MainWindow& w, LPARAM) { w.ExportK7M(); }},
+    {IDM_EXPORT_OBJ, true, [](MainWindow& w, LPARAM) { w.ExportObj(); }},
+    {IDM_EXIT, false, [](MainWindow& w, LPARAM) { ::SendMessageW(w.Handle(), WM_CLOSE, 0, 0); }},
+    {IDM_UNDO, false, [](MainWindow& w, LPARAM) { w.Undo(false); }},
+    {IDM_REDO, false, [](MainWindow& w, LPARAM) { w.Undo(true); }},
+    {IDM_OPTIONS, false, [](MainWindow& w, LPARAM) { w.RunOptions(); }},
+    {IDM_ADD_POINT, true, [](MainWindow& w, LPARAM) { w.AddPoint(); }},
+    {IDM_ROTATE_VECTORS, true, [](MainWindow& w, LPARAM) { w.RotateVectors(); }},
+    {IDM_ADD_TEXTURE_LAYER, true, [](MainWindow& w, LPARAM) { w.AddTextureLayer(); }},
+    {IDM_OBJECT_PROPERTIES, true, [](MainWindow& w, LPARAM) { w.ObjectProperties(); }},
+    {IDM_ARRANGE_AUTOMATICALLY, false, [](MainWindow& w, LPARAM) { w.ToggleArrange(); }},
+    {IDM_DETACH, false, [](MainWindow& w, LPARAM) { w.SetPaneStyles(true); }},
+    {IDM_LOCK, false, [](MainWindow& w, LPARAM) { w.SetPaneStyles(false); }},
+    {IDM_HELP, false, [](MainWindow& w, LPARAM) { w.Help(); }},
+    {IDM_SEARCH_UPDATES, false,
+     [](MainWindow& w, LPARAM) { ::SendMessageW(w.Handle(), TWM_SEARCH_UPDATES, 0, 0); }},
+    {IDM_ABOUT, false,
+     [](MainWindow& w, LPARAM) {
+       if (w.dialogs_.about) w.dialogs_.about(w.Handle());
+     }},
+    {IDM_FEEDBACK, false,
+     [](MainWindow& w, LPARAM) {
+       if (w.dialogs_.feedback) w.dialogs_.feedback(w.Handle());
+     }},
+};
+
 MainWindow::MainWindow(HWND* activeDialog)
     : Window(L"MainWindow", true), active_(activeDialog), edit_(activeDialog) {
   wizard_ = [](HWND, std::unique_ptr<RoundObject>) { return DefaultNewObject(); };
@@ -199,9 +231,8 @@ LRESULT MainWindow::OnCreate(HINSTANCE instance) {
   if (UpdateDue(options_, CurrentDate())) ::PostMessageW(Handle(), TWM_SEARCH_UPDATES, 1, 0);
 
   objectItems_.SetMenu(Menu());
-  for (int id : {IDM_ADD_POINT, IDM_CLOSE, IDM_SAVE, IDM_SAVE_PROJECT, IDM_EXPORT, IDM_ADD_TEXTURE_LAYER,
-                 IDM_ROTATE_VECTORS, IDM_OBJECT_PROPERTIES, IDM_EXPORT_OBJ})
-    objectItems_.AddPoint(id);
+  for (const Command& command : kCommands)
+    if (command.needsObject) objectItems_.AddPoint(command.id);
   objectItems_.Disable();
   RebuildRecentMenu();
   return 0;
@@ -293,80 +324,14 @@ void MainWindow::OnCommand(int id, LPARAM lParam) {
   // A value typed into a pane dialog's field is taken when the field loses
   // the keyboard: let it, before a command acts on the object.
   if (*active_ && ::IsChild(*active_, ::GetFocus())) ::SetFocus(Handle());
-  const bool needsObject = id == IDM_CLOSE || id == IDM_SAVE || id == IDM_SAVE_PROJECT || id == IDM_EXPORT ||
-                           id == IDM_ADD_POINT || id == IDM_ROTATE_VECTORS || id == IDM_ADD_TEXTURE_LAYER ||
-                           id == IDM_OBJECT_PROPERTIES || id == IDM_EXPORT_OBJ;
-  if (needsObject && !handler_.Current()) return;
-  switch (id) {
-    case IDM_NEW:
-      New();
-      break;
-    case IDM_OPEN:
-      Open(reinterpret_cast<const wchar_t*>(lParam));
-      break;
-    case IDM_CLOSE:
-      Close();
-      break;
-    case IDM_SAVE:
-      Save();
-      break;
-    case IDM_SAVE_PROJECT:
-      SaveProject();
-      break;
-    case IDM_EXPORT:
-      ExportK7M();
-      break;
-    case IDM_EXPORT_OBJ:
-      ExportObj();
-      break;
-    case IDM_EXIT:
-      ::SendMessageW(Handle(), WM_CLOSE, 0, 0);
-      break;
-    case IDM_UNDO:
-      Undo(false);
-      break;
-    case IDM_REDO:
-      Undo(true);
-      break;
-    case IDM_OPTIONS:
-      RunOptions();
-      break;
-    case IDM_ADD_POINT:
-      AddPoint();
-      break;
-    case IDM_ROTATE_VECTORS:
-      RotateVectors();
-      break;
-    case IDM_ADD_TEXTURE_LAYER:
-      AddTextureLayer();
-      break;
-    case IDM_OBJECT_PROPERTIES:
-      ObjectProperties();
-      break;
-    case IDM_ARRANGE_AUTOMATICALLY:
-      ToggleArrange();
-      break;
-    case IDM_DETACH:
-      SetPaneStyles(true);
-      break;
-    case IDM_LOCK:
-      SetPaneStyles(false);
-      break;
-    case IDM_HELP:
-      Help();
-      break;
-    case IDM_SEARCH_UPDATES:
-      ::SendMessageW(Handle(), TWM_SEARCH_UPDATES, 0, 0);
-      break;
-    case IDM_ABOUT:
-      if (dialogs_.about) dialogs_.about(Handle());
-      break;
-    case IDM_FEEDBACK:
-      if (dialogs_.feedback) dialogs_.feedback(Handle());
-      break;
-    default:
-      if (id >= IDM_RECENT_FILE_FIRST && id <= IDM_RECENT_FILE_LAST) RecentFile(id - IDM_RECENT_FILE_FIRST);
-      break;
+  if (id >= IDM_RECENT_FILE_FIRST && id <= IDM_RECENT_FILE_LAST) {
+    RecentFile(id - IDM_RECENT_FILE_FIRST);
+    return;
+  }
+  for (const Command& command : kCommands) {
+    if (command.id != id) continue;
+    if (!command.needsObject || handler_.Current()) command.run(*this, lParam);
+    return;
   }
 }
 
