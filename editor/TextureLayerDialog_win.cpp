@@ -8,7 +8,7 @@
 #include "editor/PrivateMessages.h"
 #include "editor/res/resource.h"
 #include "mwWinAPI/Exceptions.h"
-#include "mwWinAPI/Fields.h"
+#include "mwWinAPI/FieldTable.h"
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "views/Bitmap.h"
@@ -39,12 +39,45 @@ void SetInteger(HWND dialog, int id, long long value) {
   mwWinAPI::SetItemText(dialog, id, std::to_wstring(value));
 }
 
-// A range field as the layer's setters take it: anything that is not a
-// number from 0 up reads as a value every setter refuses.
-unsigned RangeField(HWND dialog, int id) {
-  const std::optional<long> value = mwWinAPI::GetItemInteger(dialog, id);
-  return value && *value >= 0 ? static_cast<unsigned>(*value) : UINT_MAX;
+// A layer's range field. Taken as the layer's setters take it: anything
+// that is not a number from 0 up reads as a value every setter refuses.
+template <unsigned TextureLevel::*Member>
+constexpr mwWinAPI::FieldBinding<TextureLevel> RangeField(int id) {
+  return {
+      id,
+      [](HWND dialog, int control, const TextureLevel& layer) { SetInteger(dialog, control, layer.*Member); },
+      [](HWND dialog, int control, TextureLevel& layer) {
+        const std::optional<long> value = mwWinAPI::GetItemInteger(dialog, control);
+        layer.*Member = value && *value >= 0 ? static_cast<unsigned>(*value) : UINT_MAX;
+      }};
 }
+
+const mwWinAPI::FieldBinding<TextureLevel> kRangeFields[] = {
+    RangeField<&TextureLevel::startPoint>(IDC_LAYER_FROM_POINT),
+    RangeField<&TextureLevel::endPoint>(IDC_LAYER_TO_POINT),
+    RangeField<&TextureLevel::startArea>(IDC_LAYER_FROM_PLAIN),
+    RangeField<&TextureLevel::endArea>(IDC_LAYER_TO_PLAIN),
+};
+
+// The x and y of a corner. The layers and the views read coordinates
+// unsigned: a negative one would become a position four billion pixels
+// away, so it is refused (157).
+template <std::int32_t TexCoord::*Part>
+constexpr mwWinAPI::FieldBinding<TexCoord> CoordinateField(int id) {
+  return {id,
+          [](HWND dialog, int control, const TexCoord& corner) { SetInteger(dialog, control, corner.*Part); },
+          [](HWND dialog, int control, TexCoord& corner) {
+            const std::optional<long> value = mwWinAPI::GetItemInteger(dialog, control);
+            if (!value || *value < 0 || *value > INT32_MAX)
+              throw mwstd::invalid_argument(Load(IDS_COORDINATE_REFUSED));
+            corner.*Part = static_cast<std::int32_t>(*value);
+          }};
+}
+
+const mwWinAPI::FieldBinding<TexCoord> kCoordinateFields[] = {
+    CoordinateField<&TexCoord::first>(IDC_LAYER_X),
+    CoordinateField<&TexCoord::second>(IDC_LAYER_Y),
+};
 
 }  // namespace
 
@@ -83,12 +116,13 @@ bool TextureLayerDialog::FaceCorner(TexCoord& out) const {
 }
 
 std::optional<TexCoord> TextureLayerDialog::TypedCoordinate() const {
-  // The layers and the views read coordinates unsigned: a negative one would
-  // become a position four billion pixels away.
-  const std::optional<long> x = mwWinAPI::GetItemInteger(Handle(), IDC_LAYER_X);
-  const std::optional<long> y = mwWinAPI::GetItemInteger(Handle(), IDC_LAYER_Y);
-  if (!x || !y || *x < 0 || *y < 0 || *x > INT32_MAX || *y > INT32_MAX) return std::nullopt;
-  return TexCoord{static_cast<std::int32_t>(*x), static_cast<std::int32_t>(*y)};
+  TexCoord typed{};
+  try {
+    mwWinAPI::TakeFields(Handle(), kCoordinateFields, typed);
+  } catch (const mwstd::invalid_argument&) {
+    return std::nullopt;  // the caller tells the user
+  }
+  return typed;
 }
 
 void TextureLayerDialog::Refuse(unsigned stringId) {
@@ -125,11 +159,9 @@ void TextureLayerDialog::FillCorner() {
   }
   filling_ = true;
   if (editable) {
-    SetInteger(Handle(), IDC_LAYER_X, shown.first);
-    SetInteger(Handle(), IDC_LAYER_Y, shown.second);
+    mwWinAPI::ShowFields(Handle(), kCoordinateFields, shown);
   } else {
-    mwWinAPI::SetItemText(Handle(), IDC_LAYER_X, L"");
-    mwWinAPI::SetItemText(Handle(), IDC_LAYER_Y, L"");
+    for (const auto& field : kCoordinateFields) mwWinAPI::SetItemText(Handle(), field.id, L"");
   }
   filling_ = false;
   cornerShown_ = editable;
@@ -148,10 +180,7 @@ void TextureLayerDialog::Fill() {
   if (TextureLevel* layer = Layer()) {
     working_ = layer->coords;
     corners = 4;
-    SetInteger(Handle(), IDC_LAYER_FROM_POINT, layer->startPoint);
-    SetInteger(Handle(), IDC_LAYER_TO_POINT, layer->endPoint);
-    SetInteger(Handle(), IDC_LAYER_FROM_PLAIN, layer->startArea);
-    SetInteger(Handle(), IDC_LAYER_TO_PLAIN, layer->endArea);
+    mwWinAPI::ShowFields(Handle(), kRangeFields, *layer);
     ::CheckRadioButton(Handle(), IDC_LAYER_WRAP, IDC_LAYER_SAME,
                        layer->type == TextureLevel::kSame ? IDC_LAYER_SAME : IDC_LAYER_WRAP);
   } else if (object && selection_.IsFace() && object->TexCoordsValid() &&
@@ -220,19 +249,17 @@ void TextureLayerDialog::StoreCorner(views::Selection shown) {
 void TextureLayerDialog::StoreRanges() {
   TextureLevel* layer = Layer();
   if (!layer) return;
-  const unsigned fromPoint = RangeField(Handle(), IDC_LAYER_FROM_POINT);
-  const unsigned toPoint = RangeField(Handle(), IDC_LAYER_TO_POINT);
-  const unsigned fromPlain = RangeField(Handle(), IDC_LAYER_FROM_PLAIN);
-  const unsigned toPlain = RangeField(Handle(), IDC_LAYER_TO_PLAIN);
-  if (fromPoint == layer->startPoint && toPoint == layer->endPoint && fromPlain == layer->startArea &&
-      toPlain == layer->endArea)
+  TextureLevel typed = *layer;
+  mwWinAPI::TakeFields(Handle(), kRangeFields, typed);
+  if (typed.startPoint == layer->startPoint && typed.endPoint == layer->endPoint &&
+      typed.startArea == layer->startArea && typed.endArea == layer->endArea)
     return;
   // Both ranges are tried on a copy first: a refused point range must not
   // leave a changed plain range behind.
   TextureLevel changed = *layer;
   try {
-    changed.SetAreas(fromPlain, toPlain);
-    changed.SetPoints(fromPoint, toPoint);
+    changed.SetAreas(typed.startArea, typed.endArea);
+    changed.SetPoints(typed.startPoint, typed.endPoint);
   } catch (const mwstd::exception& error) {
     Failure(error.what());
     Fill();
@@ -242,10 +269,7 @@ void TextureLayerDialog::StoreRanges() {
   *Layer() = changed;
   PostMain(TWM_CHANGED, kChangedLayers);
   filling_ = true;
-  SetInteger(Handle(), IDC_LAYER_FROM_POINT, changed.startPoint);
-  SetInteger(Handle(), IDC_LAYER_TO_POINT, changed.endPoint);
-  SetInteger(Handle(), IDC_LAYER_FROM_PLAIN, changed.startArea);
-  SetInteger(Handle(), IDC_LAYER_TO_PLAIN, changed.endArea);
+  mwWinAPI::ShowFields(Handle(), kRangeFields, changed);
   filling_ = false;
 }
 
