@@ -726,7 +726,7 @@ class FinalPage : public WizardPage {
     // A path typed but not yet committed is the one the user means.
     if (!CommitFocus()) return;
     std::int32_t width = 0, height = 0;
-    if (!views::ReadBitmapSize(Object().Texture(), width, height)) return;
+    if (!views::ReadBitmapExtent(Object().Texture(), width, height)) return;
     state_.corners = {TexCoord{0, 0}, TexCoord{width, 0}, TexCoord{width, height}, TexCoord{0, height}};
     Layer().coords = state_.corners;
     ShowCorners();
