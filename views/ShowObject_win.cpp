@@ -83,27 +83,9 @@ std::unique_ptr<RoundObject> ReadProject(const std::wstring& project) {
   return object;
 }
 
-}  // namespace
-
-int main() {
-  int argc = 0;
-  std::unique_ptr<wchar_t*, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
-                                                         &::LocalFree);
-  if (!argv || argc < 2) {
-    std::fputs(
-        "usage: orbiform-view FILE.ek7mobj [--flags N] [--rotate X,Y,Z] [--eye X,Y] [--distance D] "
-        "[--scale S] [--face F] [--layer L] [--size W,H] [--seconds S] [--shot FILE.bmp]\n",
-        stderr);
-    return 2;
-  }
-  const std::wstring project = argv.get()[1];
-  const std::unique_ptr<RoundObject> object = ReadProject(project);
-  if (!object) {
-    std::fputs("orbiform-view: the project cannot be read\n", stderr);
-    return 1;
-  }
-
-  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+// Registers the host window's class and makes the window (its size from
+// --size, remembering --shot); null when it cannot be made.
+HWND CreateHost(HINSTANCE instance, const std::wstring& title, int argc, wchar_t** argv) {
   WNDCLASSW wc{};
   wc.lpfnWndProc = HostProc;
   wc.hInstance = instance;
@@ -112,39 +94,24 @@ int main() {
   ::RegisterClassW(&wc);
   int width = 640, height = 560;
   for (int i = 2; i + 1 < argc; i += 2) {
-    const std::vector<float> v = Numbers(argv.get()[i + 1]);
-    if (std::wstring(argv.get()[i]) == L"--shot") g_shot = argv.get()[i + 1];
-    if (std::wstring(argv.get()[i]) == L"--size" && v.size() == 2) {
+    const std::vector<float> v = Numbers(argv[i + 1]);
+    if (std::wstring(argv[i]) == L"--shot") g_shot = argv[i + 1];
+    if (std::wstring(argv[i]) == L"--size" && v.size() == 2) {
       width = static_cast<int>(v[0]);
       height = static_cast<int>(v[1]);
     }
   }
-  HWND window = ::CreateWindowExW(0, wc.lpszClassName, project.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                  0, 0, width, height, nullptr, nullptr, instance, nullptr);
-  if (!window) return 1;
-  RECT client{};
-  ::GetClientRect(window, &client);
+  return ::CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
+                           width, height, nullptr, nullptr, instance, nullptr);
+}
 
-  ViewPane pane;
-  try {
-    pane.CreatePane(instance, window, 0, 0, client.right, client.bottom);
-  } catch (const mwstd::exception& e) {
-    std::fprintf(stderr, "orbiform-view: %ls\n", e.what().c_str());
-    return 1;
-  }
-  g_pane = &pane;
-  // The device takes the window's visible area when it is made: show it first.
-  ::ShowWindow(window, SW_SHOW);
-  pane.SetObjectSource([&object] { return object.get(); });
-  if (!pane.NewView(object->Texture())) {
-    std::fputs("orbiform-view: no Direct3D 9 device\n", stderr);
-    return 1;
-  }
-
+// Sets the toolbar, selection, label scale and camera the options name;
+// returns --seconds (0: stay until closed).
+unsigned ApplyOptions(ViewPane& pane, int argc, wchar_t** argv) {
   unsigned seconds = 0;
   for (int i = 2; i + 1 < argc; i += 2) {
-    const std::wstring option = argv.get()[i];
-    const std::vector<float> v = Numbers(argv.get()[i + 1]);
+    const std::wstring option = argv[i];
+    const std::vector<float> v = Numbers(argv[i + 1]);
     if (v.empty()) continue;
     Camera& camera = pane.CameraState();
     if (option == L"--flags") {
@@ -170,6 +137,52 @@ int main() {
       camera.eyeY = v[1];
     }
   }
+  return seconds;
+}
+
+}  // namespace
+
+int main() {
+  int argc = 0;
+  std::unique_ptr<wchar_t*, decltype(&::LocalFree)> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc),
+                                                         &::LocalFree);
+  if (!argv || argc < 2) {
+    std::fputs(
+        "usage: orbiform-view FILE.ek7mobj [--flags N] [--rotate X,Y,Z] [--eye X,Y] [--distance D] "
+        "[--scale S] [--face F] [--layer L] [--size W,H] [--seconds S] [--shot FILE.bmp]\n",
+        stderr);
+    return 2;
+  }
+  const std::wstring project = argv.get()[1];
+  const std::unique_ptr<RoundObject> object = ReadProject(project);
+  if (!object) {
+    std::fputs("orbiform-view: the project cannot be read\n", stderr);
+    return 1;
+  }
+
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  HWND window = CreateHost(instance, project, argc, argv.get());
+  if (!window) return 1;
+  RECT client{};
+  ::GetClientRect(window, &client);
+
+  ViewPane pane;
+  try {
+    pane.CreatePane(instance, window, 0, 0, client.right, client.bottom);
+  } catch (const mwstd::exception& e) {
+    std::fprintf(stderr, "orbiform-view: %ls\n", e.what().c_str());
+    return 1;
+  }
+  g_pane = &pane;
+  // The device takes the window's visible area when it is made: show it first.
+  ::ShowWindow(window, SW_SHOW);
+  pane.SetObjectSource([&object] { return object.get(); });
+  if (!pane.NewView(object->Texture())) {
+    std::fputs("orbiform-view: no Direct3D 9 device\n", stderr);
+    return 1;
+  }
+
+  const unsigned seconds = ApplyOptions(pane, argc, argv.get());
   if (seconds) ::SetTimer(window, 1, seconds * 1000, nullptr);
   if (!g_shot.empty()) ::SetTimer(window, 2, 1000, nullptr);
   ::InvalidateRect(pane.RenderHandle(), nullptr, FALSE);
