@@ -99,18 +99,15 @@ bool TimeView(HWND window, const std::wstring& texture, unsigned points) {
     view.RebuildLabels(PointLabelSources(*object));
     view.RenderScene(camera);
   });
-  std::printf("%4u x %-4u refresh (builds, uploads, labels)   %10.2f\n", points, kMaxObjectPoints / points,
-              refresh);
-  std::printf("%4u x %-4u frame, faces+outline+selection      %10.2f\n", points, kMaxObjectPoints / points,
-              plain);
-  std::printf("%4u x %-4u first frame with numbers            %10.2f\n", points, kMaxObjectPoints / points,
-              firstNumbers);
-  std::printf("%4u x %-4u frame, every flag, rotating         %10.2f\n", points, kMaxObjectPoints / points,
-              all);
-  std::printf("%4u x %-4u frame, every flag, still            %10.2f\n", points, kMaxObjectPoints / points,
-              still);
-  std::printf("%4u x %-4u new labels and a frame, every flag  %10.2f\n", points, kMaxObjectPoints / points,
-              recomposed);
+  const auto row = [points](const char* what, double ms) {
+    std::printf("%4u x %-4u %-36s%10.2f\n", points, kMaxObjectPoints / points, what, ms);
+  };
+  row("refresh (builds, uploads, labels)", refresh);
+  row("frame, faces+outline+selection", plain);
+  row("first frame with numbers", firstNumbers);
+  row("frame, every flag, rotating", all);
+  row("frame, every flag, still", still);
+  row("new labels and a frame, every flag", recomposed);
   return true;
 }
 
