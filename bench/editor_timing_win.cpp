@@ -201,37 +201,8 @@ void ReportStarts(const std::vector<std::wstring>& projects) {
   }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  MainWindow::RegisterClasses(instance);
-  mwWinAPI::ScriptedInteraction quiet;  // no box may wait for a user
-  wchar_t temp[MAX_PATH];
-  ::GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = temp;
-  const std::wstring project = folder + L"editor_timing.ek7mobj";
-
-  auto largest = BuildLargest(100, 19);
-  largest->ApplyTextures();
-  mwWinAPI::WriteUtf8FileReplacing(project, ProjectFileText(*largest, L"", project));
-
-  // Whole starts of the program first, while nothing else runs.
-  std::vector<std::wstring> starts;
-  for (int i = 1; i < argc; ++i) starts.push_back(mwWinAPI::FromUtf8(argv[i]));
-  starts.push_back(project);
-  ReportStarts(starts);
-
-  HWND active = nullptr;
-  MainWindow window(&active);
-  window.CreateMain(instance, folder + L"editor_timing_options.xml");
-  ::ShowWindow(window.Handle(), SW_SHOWNORMAL);
-  ::SetWindowPos(window.Handle(), nullptr, 0, 0, 1200, 800, SWP_NOZORDER);
-  Pump();
-  // As the program does at start-up.
-  const double prepare = MedianMilliseconds([&] { window.View().PrepareDevice(); }, 1);
-  std::printf("The 3D device made at start-up: %.1f ms\n", prepare);
-
+// Open of the largest project to its first frame, and its parts.
+void ReportOpen(MainWindow& window, const std::wstring& project) {
   double loaded = 0, frame = 0;
   const double open = MedianMilliseconds(
       [&] {
@@ -264,8 +235,10 @@ int main(int argc, char** argv) {
   const double refresh = MedianMilliseconds([&] { window.View().RefreshView(); }, 9);
   std::printf("  of which: read and parse %.1f ms, tree %.1f ms, new view %.1f ms (its refresh %.1f ms)\n",
               parse, tree, view, refresh);
+}
 
-  // A selection in the tree of that object: plain 1, then its first point.
+// A selection in the tree of that object: plain 1, then its first point.
+void ReportSelection(MainWindow& window) {
   HWND treeControl = window.Tree().Tree();
   HTREEITEM plain = TreeView_GetChild(treeControl, TreeView_GetRoot(treeControl));
   TreeView_Expand(treeControl, plain, TVE_EXPAND);
@@ -277,7 +250,11 @@ int main(int argc, char** argv) {
   });
   std::printf("A selection change in its tree (plain and point, with the point dialog): %.2f ms (median)\n",
               select);
+}
 
+// The longest a message waits while a file opens and while an update
+// check waits for a server that never answers.
+void ReportWaits(MainWindow& window, const std::wstring& project) {
   const double loadWait = LongestWait(window.Handle(), [&, started = false]() mutable {
     if (started) return !window.Loading();
     ::SendMessageW(window.Handle(), WM_COMMAND, IDM_OPEN, reinterpret_cast<LPARAM>(project.c_str()));
@@ -296,6 +273,42 @@ int main(int argc, char** argv) {
   const double checkWait = LongestWait(
       window.Handle(), [&] { return std::chrono::steady_clock::now() - start > std::chrono::seconds(2); });
   std::printf("Longest wait of a message during 2 s of an update check: %.1f ms\n", checkWait);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  MainWindow::RegisterClasses(instance);
+  mwWinAPI::ScriptedInteraction quiet;  // no box may wait for a user
+  wchar_t temp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = temp;
+  const std::wstring project = folder + L"editor_timing.ek7mobj";
+
+  auto largest = BuildLargest(100, 19);
+  largest->ApplyTextures();
+  mwWinAPI::WriteUtf8FileReplacing(project, ProjectFileText(*largest, L"", project));
+
+  // Whole starts of the program first, while nothing else runs.
+  std::vector<std::wstring> starts;
+  for (int i = 1; i < argc; ++i) starts.push_back(mwWinAPI::FromUtf8(argv[i]));
+  starts.push_back(project);
+  ReportStarts(starts);
+
+  HWND active = nullptr;
+  MainWindow window(&active);
+  window.CreateMain(instance, folder + L"editor_timing_options.xml");
+  ::ShowWindow(window.Handle(), SW_SHOWNORMAL);
+  ::SetWindowPos(window.Handle(), nullptr, 0, 0, 1200, 800, SWP_NOZORDER);
+  Pump();
+  // As the program does at start-up.
+  const double prepare = MedianMilliseconds([&] { window.View().PrepareDevice(); }, 1);
+  std::printf("The 3D device made at start-up: %.1f ms\n", prepare);
+
+  ReportOpen(window, project);
+  ReportSelection(window);
+  ReportWaits(window, project);
   ::DestroyWindow(window.Handle());
   Pump();
   ::DeleteFileW(project.c_str());

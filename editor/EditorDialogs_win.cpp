@@ -11,7 +11,7 @@
 #include "editor/UpdateCheck.h"
 #include "editor/res/resource.h"
 #include "mwWinAPI/Exceptions.h"
-#include "mwWinAPI/Fields.h"
+#include "mwWinAPI/FieldTable.h"
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "mwWinAPI/Utf.h"
@@ -129,6 +129,62 @@ std::wstring VersionLine(const std::wstring& path) {
 
 // --- options ---
 
+namespace {
+
+using OptionsField = mwWinAPI::FieldBinding<Options>;
+
+// Undo or redo steps: anything but digits keeps the steps there are.
+template <int Options::*Steps>
+constexpr OptionsField StepsField(int id) {
+  return {id,
+          [](HWND dialog, int control, const Options& options) {
+            mwWinAPI::SetItemText(dialog, control, std::to_wstring(options.*Steps));
+          },
+          [](HWND dialog, int control, Options& options) {
+            options.*Steps = StepsFromText(mwWinAPI::GetItemText(dialog, control), options.*Steps);
+          }};
+}
+
+const OptionsField kOptionsFields[] = {
+    {IDC_OPTIONS_NUMBER_FORMAT,
+     [](HWND dialog, int control, const Options& options) {
+       FillList(::GetDlgItem(dialog, control), {IDS_FORMAT_CLASSIC, IDS_FORMAT_GERMAN},
+                options.numberFormat != 0 ? 1 : 0);
+     },
+     [](HWND dialog, int control, Options& options) {
+       options.numberFormat = Selection(::GetDlgItem(dialog, control)) == 1 ? 1 : 0;
+     }},
+    mwWinAPI::TextField<&Options::voxtrakPath>(IDC_OPTIONS_SIM_FOLDER),
+    StepsField<&Options::undoSteps>(IDC_OPTIONS_UNDO_STEPS),
+    StepsField<&Options::redoSteps>(IDC_OPTIONS_REDO_STEPS),
+    mwWinAPI::TextField<&Options::defaultAuthor>(IDC_OPTIONS_AUTHOR),
+    mwWinAPI::TextField<&Options::defaultInfo>(IDC_OPTIONS_INFO),
+    {IDC_OPTIONS_UPDATE_FREQUENCY,
+     [](HWND dialog, int control, const Options& options) {
+       // The list's order is not the stored values' order of the texts' ids.
+       const int frequency =
+           options.updateFrequency >= 0 && options.updateFrequency <= 4 ? options.updateFrequency : 0;
+       FillList(::GetDlgItem(dialog, control),
+                {IDS_UPDATES_NEVER, IDS_UPDATES_EACH_START, IDS_UPDATES_DAILY, IDS_UPDATES_WEEKLY,
+                 IDS_UPDATES_MONTHLY},
+                frequency);
+     },
+     [](HWND dialog, int control, Options& options) {
+       const int frequency = Selection(::GetDlgItem(dialog, control));
+       if (frequency >= 0) options.updateFrequency = frequency;
+     }},
+    {IDC_OPTIONS_BETA,
+     [](HWND dialog, int control, const Options& options) {
+       Check(dialog, IDC_OPTIONS_NO_BETA, !options.includeBetaUpdates);
+       Check(dialog, control, options.includeBetaUpdates);
+     },
+     [](HWND dialog, int control, Options& options) {
+       options.includeBetaUpdates = Checked(dialog, control);
+     }},
+};
+
+}  // namespace
+
 OptionsDialog::OptionsDialog(Options& options, std::wstring optionsPath)
     : Dialog(L"Options"), options_(options), optionsPath_(std::move(optionsPath)) {}
 
@@ -164,23 +220,8 @@ INT_PTR OptionsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
 
 void OptionsDialog::OnInit() {
   const HWND dialog = Handle();
-  FillList(Item(IDC_OPTIONS_NUMBER_FORMAT), {IDS_FORMAT_CLASSIC, IDS_FORMAT_GERMAN},
-           options_.numberFormat != 0 ? 1 : 0);
-  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_SIM_FOLDER, options_.voxtrakPath);
-  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_UNDO_STEPS, std::to_wstring(options_.undoSteps));
-  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_REDO_STEPS, std::to_wstring(options_.redoSteps));
   Unlimit(Item(IDC_OPTIONS_INFO));
-  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_AUTHOR, options_.defaultAuthor);
-  mwWinAPI::SetItemText(dialog, IDC_OPTIONS_INFO, options_.defaultInfo);
-  // The list's order is not the stored values' order of the texts' ids.
-  const int frequency =
-      options_.updateFrequency >= 0 && options_.updateFrequency <= 4 ? options_.updateFrequency : 0;
-  FillList(
-      Item(IDC_OPTIONS_UPDATE_FREQUENCY),
-      {IDS_UPDATES_NEVER, IDS_UPDATES_EACH_START, IDS_UPDATES_DAILY, IDS_UPDATES_WEEKLY, IDS_UPDATES_MONTHLY},
-      frequency);
-  Check(dialog, IDC_OPTIONS_NO_BETA, !options_.includeBetaUpdates);
-  Check(dialog, IDC_OPTIONS_BETA, options_.includeBetaUpdates);
+  mwWinAPI::ShowFields(dialog, kOptionsFields, options_);
   mwWinAPI::SetItemText(dialog, IDC_OPTIONS_BETA_TEXT1, LoadText(IDS_BETA_SEARCH_ALSO));
   mwWinAPI::SetItemText(dialog, IDC_OPTIONS_BETA_TEXT2, LoadText(IDS_BETA_UPDATES));
 }
@@ -203,17 +244,7 @@ void OptionsDialog::OnBetaYes() {
 
 void OptionsDialog::OnOk() {
   const HWND dialog = Handle();
-  options_.numberFormat = Selection(Item(IDC_OPTIONS_NUMBER_FORMAT)) == 1 ? 1 : 0;
-  const int frequency = Selection(Item(IDC_OPTIONS_UPDATE_FREQUENCY));
-  if (frequency >= 0) options_.updateFrequency = frequency;
-  options_.includeBetaUpdates = Checked(dialog, IDC_OPTIONS_BETA);
-  options_.voxtrakPath = mwWinAPI::GetItemText(dialog, IDC_OPTIONS_SIM_FOLDER);
-  options_.defaultAuthor = mwWinAPI::GetItemText(dialog, IDC_OPTIONS_AUTHOR);
-  options_.defaultInfo = mwWinAPI::GetItemText(dialog, IDC_OPTIONS_INFO);
-  options_.redoSteps =
-      StepsFromText(mwWinAPI::GetItemText(dialog, IDC_OPTIONS_REDO_STEPS), options_.redoSteps);
-  options_.undoSteps =
-      StepsFromText(mwWinAPI::GetItemText(dialog, IDC_OPTIONS_UNDO_STEPS), options_.undoSteps);
+  mwWinAPI::TakeFields(dialog, kOptionsFields, options_);
   try {
     SaveOptions(options_, optionsPath_);
   } catch (const mwstd::exception& error) {

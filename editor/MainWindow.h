@@ -95,11 +95,21 @@ class MainWindow : public mwWinAPI::Window {
   void OnClose();
   void OnCommand(int id, LPARAM lParam);
   void OnChanged(WPARAM wParam);
-  void OnSelect(INT_PTR selection);
+  void OnSelect(views::Selection selection);
   void OnReload(WPARAM selection);
   void OnUpdateStep();
   void OnProjectRead(LPARAM lParam);
   void NoObjectLeft();
+
+  // The menu commands, one row each: whether it needs an object (its menu
+  // item is grayed while there is none, and it does nothing then) and what
+  // it runs.
+  struct Command {
+    int id;
+    bool needsObject;
+    void (*run)(MainWindow& window, LPARAM lParam);
+  };
+  static const Command kCommands[];
 
   // The commands.
   void New();
@@ -125,7 +135,10 @@ class MainWindow : public mwWinAPI::Window {
   int SavePrompt();
   void WriteProjectFile(const std::wstring& path);
   bool EnsureTextures();
-  void RefreshPanes(INT_PTR textureSelection);
+  // Shows `selection` in the texture window, rebuilds the tree (a cleared
+  // selection empties it) and resets the edit pane's dialogs; `queued`
+  // posts the three messages, so that the window answers in between.
+  void ResetPanes(views::Selection selection, bool queued = false);
   void MakeView();
   void SetTitle(const std::wstring& fileTitle);
   void RebuildRecentMenu();

@@ -31,6 +31,7 @@ using mwWinAPI::FileFilter;
 using mwWinAPI::ParamOf;
 using mwWinAPI::SignedParam;
 using mwWinAPI::Ui;
+using views::Selection;
 
 namespace {
 
@@ -67,6 +68,38 @@ std::unique_ptr<RoundObject> DefaultNewObject() {
   FinishObject(*object, 0, {TexCoord{0, 0}, TexCoord{255, 0}, TexCoord{255, 255}, TexCoord{0, 255}});
   return object;
 }
+
+const MainWindow::Command MainWindow::kCommands[] = {
+    {IDM_NEW, false, [](MainWindow& w, LPARAM) { w.New(); }},
+    {IDM_OPEN, false, [](MainWindow& w, LPARAM path) { w.Open(reinterpret_cast<const wchar_t*>(path)); }},
+    {IDM_CLOSE, true, [](MainWindow& w, LPARAM) { w.Close(); }},
+    {IDM_SAVE, true, [](MainWindow& w, LPARAM) { w.Save(); }},
+    {IDM_SAVE_PROJECT, true, [](MainWindow& w, LPARAM) { w.SaveProject(); }},
+    {IDM_EXPORT, true, [](MainWindow& w, LPARAM) { w.ExportK7M(); }},
+    {IDM_EXPORT_OBJ, true, [](MainWindow& w, LPARAM) { w.ExportObj(); }},
+    {IDM_EXIT, false, [](MainWindow& w, LPARAM) { ::SendMessageW(w.Handle(), WM_CLOSE, 0, 0); }},
+    {IDM_UNDO, false, [](MainWindow& w, LPARAM) { w.Undo(false); }},
+    {IDM_REDO, false, [](MainWindow& w, LPARAM) { w.Undo(true); }},
+    {IDM_OPTIONS, false, [](MainWindow& w, LPARAM) { w.RunOptions(); }},
+    {IDM_ADD_POINT, true, [](MainWindow& w, LPARAM) { w.AddPoint(); }},
+    {IDM_ROTATE_VECTORS, true, [](MainWindow& w, LPARAM) { w.RotateVectors(); }},
+    {IDM_ADD_TEXTURE_LAYER, true, [](MainWindow& w, LPARAM) { w.AddTextureLayer(); }},
+    {IDM_OBJECT_PROPERTIES, true, [](MainWindow& w, LPARAM) { w.ObjectProperties(); }},
+    {IDM_ARRANGE_AUTOMATICALLY, false, [](MainWindow& w, LPARAM) { w.ToggleArrange(); }},
+    {IDM_DETACH, false, [](MainWindow& w, LPARAM) { w.SetPaneStyles(true); }},
+    {IDM_LOCK, false, [](MainWindow& w, LPARAM) { w.SetPaneStyles(false); }},
+    {IDM_HELP, false, [](MainWindow& w, LPARAM) { w.Help(); }},
+    {IDM_SEARCH_UPDATES, false,
+     [](MainWindow& w, LPARAM) { ::SendMessageW(w.Handle(), TWM_SEARCH_UPDATES, 0, 0); }},
+    {IDM_ABOUT, false,
+     [](MainWindow& w, LPARAM) {
+       if (w.dialogs_.about) w.dialogs_.about(w.Handle());
+     }},
+    {IDM_FEEDBACK, false,
+     [](MainWindow& w, LPARAM) {
+       if (w.dialogs_.feedback) w.dialogs_.feedback(w.Handle());
+     }},
+};
 
 MainWindow::MainWindow(HWND* activeDialog)
     : Window(L"MainWindow", true), active_(activeDialog), edit_(activeDialog) {
@@ -133,7 +166,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnChanged(wParam);
       return 0;
     case TWM_SELECT:
-      OnSelect(SignedParam(wParam));
+      OnSelect(Selection::FromParam(wParam));
       return 0;
     case TWM_RELOAD:
       OnReload(wParam);
@@ -191,9 +224,8 @@ LRESULT MainWindow::OnCreate(HINSTANCE instance) {
   if (UpdateDue(options_, CurrentDate())) ::PostMessageW(Handle(), TWM_SEARCH_UPDATES, 1, 0);
 
   objectItems_.SetMenu(Menu());
-  for (int id : {IDM_ADD_POINT, IDM_CLOSE, IDM_SAVE, IDM_SAVE_PROJECT, IDM_EXPORT, IDM_ADD_TEXTURE_LAYER,
-                 IDM_ROTATE_VECTORS, IDM_OBJECT_PROPERTIES, IDM_EXPORT_OBJ})
-    objectItems_.AddPoint(id);
+  for (const Command& command : kCommands)
+    if (command.needsObject) objectItems_.AddPoint(command.id);
   objectItems_.Disable();
   RebuildRecentMenu();
   return 0;
@@ -242,9 +274,7 @@ void MainWindow::OnClose() {
   // A failed or cancelled save keeps the window and the object.
   if (!ConfirmDiscard(IDM_SAVE)) return;
   projectPath_.clear();
-  ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
-  ::SendMessageW(tree_.Handle(), TWM_REFRESH, ParamOf(-1), 0);
-  ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+  ResetPanes(Selection::Cleared());
   Repaint();
   ::SetWindowTextW(Handle(), kProgramTitle);
   if (update_) update_->Cancel();
@@ -260,17 +290,17 @@ void MainWindow::OnUpdateStep() {
 
 void MainWindow::OnChanged(WPARAM wParam) {
   modified_ = true;
-  ::PostMessageW(edit_.Handle(), TWM_CHANGED, 0, 0);
-  if (view_.View() && wParam == 0) view_.RefreshView();
+  ::PostMessageW(edit_.Handle(), TWM_CHANGED, kChangedShape, 0);
+  if (view_.View() && wParam == kChangedShape) view_.RefreshView();
   if (view_.View() && wParam == kChangedTexturing) view_.RefreshTexturing();
 }
 
-void MainWindow::OnSelect(INT_PTR selection) {
+void MainWindow::OnSelect(Selection selection) {
   if (handler_.Current()) {
     view_.ApplySelection(selection);
-    ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(selection), 0);
+    ::SendMessageW(texture_.Handle(), TWM_SELECT, selection.ToParam(), 0);
   } else {
-    ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
+    ::SendMessageW(texture_.Handle(), TWM_SELECT, Selection::Cleared().ToParam(), 0);
   }
 }
 
@@ -287,80 +317,14 @@ void MainWindow::OnCommand(int id, LPARAM lParam) {
   // A value typed into a pane dialog's field is taken when the field loses
   // the keyboard: let it, before a command acts on the object.
   if (*active_ && ::IsChild(*active_, ::GetFocus())) ::SetFocus(Handle());
-  const bool needsObject = id == IDM_CLOSE || id == IDM_SAVE || id == IDM_SAVE_PROJECT || id == IDM_EXPORT ||
-                           id == IDM_ADD_POINT || id == IDM_ROTATE_VECTORS || id == IDM_ADD_TEXTURE_LAYER ||
-                           id == IDM_OBJECT_PROPERTIES || id == IDM_EXPORT_OBJ;
-  if (needsObject && !handler_.Current()) return;
-  switch (id) {
-    case IDM_NEW:
-      New();
-      break;
-    case IDM_OPEN:
-      Open(reinterpret_cast<const wchar_t*>(lParam));
-      break;
-    case IDM_CLOSE:
-      Close();
-      break;
-    case IDM_SAVE:
-      Save();
-      break;
-    case IDM_SAVE_PROJECT:
-      SaveProject();
-      break;
-    case IDM_EXPORT:
-      ExportK7M();
-      break;
-    case IDM_EXPORT_OBJ:
-      ExportObj();
-      break;
-    case IDM_EXIT:
-      ::SendMessageW(Handle(), WM_CLOSE, 0, 0);
-      break;
-    case IDM_UNDO:
-      Undo(false);
-      break;
-    case IDM_REDO:
-      Undo(true);
-      break;
-    case IDM_OPTIONS:
-      RunOptions();
-      break;
-    case IDM_ADD_POINT:
-      AddPoint();
-      break;
-    case IDM_ROTATE_VECTORS:
-      RotateVectors();
-      break;
-    case IDM_ADD_TEXTURE_LAYER:
-      AddTextureLayer();
-      break;
-    case IDM_OBJECT_PROPERTIES:
-      ObjectProperties();
-      break;
-    case IDM_ARRANGE_AUTOMATICALLY:
-      ToggleArrange();
-      break;
-    case IDM_DETACH:
-      SetPaneStyles(true);
-      break;
-    case IDM_LOCK:
-      SetPaneStyles(false);
-      break;
-    case IDM_HELP:
-      Help();
-      break;
-    case IDM_SEARCH_UPDATES:
-      ::SendMessageW(Handle(), TWM_SEARCH_UPDATES, 0, 0);
-      break;
-    case IDM_ABOUT:
-      if (dialogs_.about) dialogs_.about(Handle());
-      break;
-    case IDM_FEEDBACK:
-      if (dialogs_.feedback) dialogs_.feedback(Handle());
-      break;
-    default:
-      if (id >= IDM_RECENT_FILE_FIRST && id <= IDM_RECENT_FILE_LAST) RecentFile(id - IDM_RECENT_FILE_FIRST);
-      break;
+  if (id >= IDM_RECENT_FILE_FIRST && id <= IDM_RECENT_FILE_LAST) {
+    RecentFile(id - IDM_RECENT_FILE_FIRST);
+    return;
+  }
+  for (const Command& command : kCommands) {
+    if (command.id != id) continue;
+    if (!command.needsObject || handler_.Current()) command.run(*this, lParam);
+    return;
   }
 }
 
@@ -404,11 +368,17 @@ std::wstring MainWindow::FileDialog(bool save, const std::wstring& filter, HWND 
   return Ui().OpenFileName(request);
 }
 
-void MainWindow::RefreshPanes(INT_PTR textureSelection) {
-  ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(textureSelection),
-                 textureSelection == -1 ? reinterpret_cast<LPARAM>(&handler_) : 0);
-  ::SendMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
-  ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+void MainWindow::ResetPanes(Selection selection, bool queued) {
+  const auto deliver = [queued](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (queued) {
+      ::PostMessageW(window, message, wParam, lParam);
+    } else {
+      ::SendMessageW(window, message, wParam, lParam);
+    }
+  };
+  deliver(texture_.Handle(), TWM_SELECT, selection.ToParam(), reinterpret_cast<LPARAM>(&handler_));
+  deliver(tree_.Handle(), TWM_REFRESH, selection.IsCleared() ? kRefreshEmpty : 0, 0);
+  deliver(edit_.Handle(), TWM_REFRESH, 0, 0);
 }
 
 void MainWindow::MakeView() {
@@ -453,7 +423,7 @@ void MainWindow::SetGlobalLocale() { std::locale::global(mwWinAPI::NumberLocale(
 // --- commands ---
 
 void MainWindow::New() {
-  ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
+  ::SendMessageW(texture_.Handle(), TWM_SELECT, Selection::Cleared().ToParam(), 0);
   handler_.SaveState();
   std::unique_ptr<RoundObject> backup;
   const bool hadObject = handler_.Current() != nullptr;
@@ -470,14 +440,13 @@ void MainWindow::New() {
   objectItems_.Enable();
   if (!handler_.Current()) {
     objectItems_.Disable();
-    ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
-    ::SendMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
-    ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+    ResetPanes(Selection::Cleared());
     return;
   }
   if (handler_.Current()->TexCoordsValid()) {
     handler_.ResetHistory();
-    ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-1), reinterpret_cast<LPARAM>(&handler_));
+    ::SendMessageW(texture_.Handle(), TWM_SELECT, Selection::None().ToParam(),
+                   reinterpret_cast<LPARAM>(&handler_));
     ::PostMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
     MakeView();
   }
@@ -502,7 +471,7 @@ void MainWindow::Open(const wchar_t* givenPath) {
     if (path.empty()) return;
     title = FileTitle(path);
   }
-  ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
+  ::SendMessageW(texture_.Handle(), TWM_SELECT, Selection::Cleared().ToParam(), 0);
   // Reading and parsing run on a worker, so that the window keeps painting
   // and answering; it takes no input until the object is shown.
   pendingPath_ = path;
@@ -546,9 +515,7 @@ void MainWindow::OnProjectRead(LPARAM lParam) {
     view_.DiscardView();
     if (loaded.parseError) std::rethrow_exception(loaded.parseError);
     if (!loaded.valid) {
-      ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), reinterpret_cast<LPARAM>(&handler_));
-      ::SendMessageW(tree_.Handle(), TWM_REFRESH, ParamOf(-1), 0);
-      ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+      ResetPanes(Selection::Cleared());
       NoObjectLeft();
       Ui().ShowMessage(Handle(), path + LoadText(IDS_NOT_A_PROJECT), L"", MB_ICONERROR);
     } else {
@@ -567,9 +534,7 @@ void MainWindow::OnProjectRead(LPARAM lParam) {
       // there.
       loading_ = true;
       ::EnableWindow(Handle(), FALSE);
-      ::PostMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-1), reinterpret_cast<LPARAM>(&handler_));
-      ::PostMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
-      ::PostMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+      ResetPanes(Selection::None(), true);
       ::PostMessageW(Handle(), TWM_PREPARE_VIEW, 1, 0);
     }
   } catch (const mwstd::exception& e) {
@@ -596,9 +561,7 @@ void MainWindow::Close() {
   handler_.ClearAll();
   view_.DiscardView();
   projectPath_.clear();
-  ::SendMessageW(texture_.Handle(), TWM_SELECT, ParamOf(-2), 0);
-  ::SendMessageW(tree_.Handle(), TWM_REFRESH, 0, 0);
-  ::SendMessageW(edit_.Handle(), TWM_REFRESH, 0, 0);
+  ResetPanes(Selection::Cleared());
   Repaint();
   SetTitle(L"");
   objectItems_.Disable();
@@ -696,7 +659,7 @@ void MainWindow::AddPoint() {
   }
   object.ApplyTextures();
   modified_ = true;
-  RefreshPanes(-1);
+  ResetPanes(Selection::None());
   view_.RefreshView();
 }
 

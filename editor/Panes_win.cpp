@@ -8,11 +8,11 @@
 
 #include "editor/PrivateMessages.h"
 #include "editor/res/resource.h"
+#include "views/Selection.h"
 
 namespace orbiform {
 
-using mwWinAPI::ParamOf;
-using mwWinAPI::SignedParam;
+using views::Selection;
 
 EditPane::EditPane(HWND* activeDialog) : Window(L"Edit Window"), active_(activeDialog) {}
 
@@ -73,7 +73,7 @@ LRESULT EditPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case TWM_SELECT_LAYER:
       *active_ = layer_;
-      ::SendMessageW(main, TWM_SELECT, ParamOf(-6 - static_cast<INT_PTR>(wParam)), 0);
+      ::SendMessageW(main, TWM_SELECT, Selection::Layer(wParam).ToParam(), 0);
       if (layer_) ::SendMessageW(layer_, TWM_SELECT_LAYER, wParam, 0);
       Show(layer_);
       return 0;
@@ -141,7 +141,7 @@ void TreePane::Clear() {
 
 void TreePane::OnRefresh(WPARAM wParam) {
   const RoundObject* object = handler_ ? handler_->Current() : nullptr;
-  if (!object || SignedParam(wParam) == -1) {
+  if (!object || wParam == kRefreshEmpty) {
     if (editPane_) ::SendMessageW(editPane_, TWM_SELECT_NONE, 0, 0);
     filled_ = false;
     Clear();
@@ -182,7 +182,7 @@ void TreePane::OnSelectionChanged(LPARAM value) {
       filled_ && handler_ ? SelectionOf(handler_->Current(), value) : TreeSelection{};
   switch (selection.kind) {
     case TreeSelection::kLayerSettings:
-      ::SendMessageW(editPane_, TWM_SELECT, ParamOf(-1), 0);
+      ::SendMessageW(editPane_, TWM_SELECT, Selection::None().ToParam(), 0);
       break;
     case TreeSelection::kPlain:
       ::SendMessageW(editPane_, TWM_SELECT_PLAIN, selection.first, 0);
@@ -194,7 +194,7 @@ void TreePane::OnSelectionChanged(LPARAM value) {
       ::SendMessageW(editPane_, TWM_SELECT_LAYER, selection.first, 0);
       break;
     case TreeSelection::kFace:
-      ::SendMessageW(editPane_, TWM_SELECT, selection.first, 0);
+      ::SendMessageW(editPane_, TWM_SELECT, Selection::Face(selection.first).ToParam(), 0);
       break;
     default:
       ::SendMessageW(editPane_, TWM_SELECT_NONE, 0, 0);
@@ -259,7 +259,7 @@ void TreePane::OnDrop() {
   handler_->SaveState();
   handler_->Current()->MoveTextureLevel(from, to, !rightButton_);
   // The order of the layers decides the coordinates: the object changed.
-  ::PostMessageW(::GetParent(Handle()), TWM_CHANGED, 1, 0);
+  ::PostMessageW(::GetParent(Handle()), TWM_CHANGED, kChangedLayers, 0);
   ::PostMessageW(Handle(), TWM_REFRESH, 0, 0);
   ::InvalidateRect(tree_, nullptr, TRUE);
 }

@@ -251,7 +251,7 @@ void PointDialog::FillManual(const Point* point) {
 void PointDialog::Changed() {
   // The main window marks the object modified and redraws the view; the
   // layers are not re-applied, which would overwrite coordinates set here.
-  if (main_) ::SendMessageW(main_, TWM_CHANGED, 0, 0);
+  if (main_) ::SendMessageW(main_, TWM_CHANGED, kChangedShape, 0);
 }
 
 std::unique_ptr<PointDialog> CreatePointDialog(HINSTANCE instance, HWND editPane,

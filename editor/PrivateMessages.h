@@ -10,15 +10,24 @@ constexpr UINT TWM_TREE_BUILT = WM_USER + 5;  // the tree builder thread has fin
 // callback thread to the main window).
 constexpr UINT TWM_UPDATE_STEP = WM_USER + 6;
 constexpr UINT TWM_REFRESH = WM_USER + 10;  // rebuild the tree, reload the dialogs
-// wParam 0: rebuild the 3D view too; kChangedTexturing: only texture
-// coordinates changed (the view rebuilds its faces alone).
+// TWM_REFRESH's wParam to the tree pane: empty the tree, object or not.
+constexpr WPARAM kRefreshEmpty = static_cast<WPARAM>(-1);
+// The object was changed in a pane; wParam says what changed.
 constexpr UINT TWM_CHANGED = WM_USER + 15;
+// Points or faces: the 3D view is rebuilt.
+constexpr WPARAM kChangedShape = 0;
+// Only texture layers: the faces keep their coordinates until the layers
+// are applied, so the view stays as it is.
+constexpr WPARAM kChangedLayers = 1;
+// Only face texture coordinates: the view rebuilds its faces alone.
 constexpr WPARAM kChangedTexturing = 2;
 constexpr UINT TWM_SELECT_PLAIN = WM_USER + 20;  // wParam plain
 constexpr UINT TWM_SELECT_POINT = WM_USER + 21;  // wParam plain, lParam point
-constexpr UINT TWM_SELECT = WM_USER + 22;        // wParam selection value
+constexpr UINT TWM_SELECT = WM_USER + 22;        // wParam a views::Selection's ToParam()
 constexpr UINT TWM_SELECT_NONE = WM_USER + 23;   // nothing editable selected
-constexpr UINT TWM_RELOAD = WM_USER + 24;        // texture or its coordinates changed
+// Texture or its coordinates changed; wParam the selection to show (to the
+// main window).
+constexpr UINT TWM_RELOAD = WM_USER + 24;
 constexpr UINT TWM_SELECT_LAYER = WM_USER + 25;  // wParam layer
 constexpr UINT TWM_DELETE_KEY = WM_USER + 26;    // Delete pressed in the tree
 // Make the 3D view's device while nothing else is waiting (start-up); with

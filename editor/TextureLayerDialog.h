@@ -12,6 +12,7 @@
 #include "editor/Panes.h"
 #include "geometry/RoundObjectHandler.h"
 #include "mwWinAPI/Dialog.h"
+#include "views/Selection.h"
 
 namespace orbiform {
 
@@ -25,9 +26,9 @@ class TextureLayerDialog : public mwWinAPI::Dialog {
   // edit pane's parent, the main window. Throws what CreateModeless throws.
   void Create(HINSTANCE instance, HWND editPane);
 
-  // The selection: a face (>= 0), -1 the bitmap of the whole object, -6 -
-  // layer for a layer, -5 nothing (after a refresh).
-  INT_PTR Selection() const { return selection_; }
+  // The selection: a face, a layer, none for the bitmap of the whole object,
+  // cleared for nothing (after a refresh).
+  views::Selection Selection() const { return selection_; }
   int SelectedCorner() const { return corner_; }
 
  protected:
@@ -35,7 +36,7 @@ class TextureLayerDialog : public mwWinAPI::Dialog {
 
  private:
   void OnSelectLayer(std::size_t layer);
-  void OnSelect(INT_PTR face);
+  void OnSelect(views::Selection selection);
   void OnChanged();
   void OnDeleteKey();
   void OnCommand(int id, int code);
@@ -48,11 +49,11 @@ class TextureLayerDialog : public mwWinAPI::Dialog {
   void OnAuto();
 
   // The fields typed for the selection that is being left for `next`.
-  void ApplyPending(INT_PTR next);
+  void ApplyPending(views::Selection next);
   // Stores the x and y fields into the selected corner when they differ from
   // it, and has the views reload showing `shown`; a refused value is told
   // (157) and the stored one shown again.
-  void StoreCorner(INT_PTR shown);
+  void StoreCorner(views::Selection shown);
   // Stores the four range fields when they differ: both ranges are checked
   // before either is changed.
   void StoreRanges();
@@ -68,14 +69,13 @@ class TextureLayerDialog : public mwWinAPI::Dialog {
   void Refuse(unsigned stringId);
   void Failure(const std::wstring& text);
   void PostMain(UINT message, WPARAM wParam);
-  // The selection value a reload shows: `selection` for a face or layer, -1 otherwise.
-  static WPARAM ReloadSelection(INT_PTR selection);
-  WPARAM ReloadSelection() const { return ReloadSelection(selection_); }
+  // Has the views reload showing what `shown` leaves of the selection.
+  void PostReload(views::Selection shown);
 
   RoundObjectHandler& handler_;
   TreePane& tree_;
   HWND main_ = nullptr;
-  INT_PTR selection_ = -5;
+  views::Selection selection_ = views::Selection::Cleared();
   int corner_ = 0;
   std::array<TexCoord, 4> working_{};
   bool filling_ = false;

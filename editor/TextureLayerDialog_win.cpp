@@ -10,7 +10,7 @@
 #include "editor/res/resource.h"
 #include "files/Bitmap.h"
 #include "mwWinAPI/Exceptions.h"
-#include "mwWinAPI/Fields.h"
+#include "mwWinAPI/FieldTable.h"
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/UserInteraction.h"
 
@@ -38,12 +38,45 @@ void SetInteger(HWND dialog, int id, long long value) {
   mwWinAPI::SetItemText(dialog, id, std::to_wstring(value));
 }
 
-// A range field as the layer's setters take it: anything that is not a
-// number from 0 up reads as a value every setter refuses.
-unsigned RangeField(HWND dialog, int id) {
-  const std::optional<long> value = mwWinAPI::GetItemInteger(dialog, id);
-  return value && *value >= 0 ? static_cast<unsigned>(*value) : UINT_MAX;
+// A layer's range field. Taken as the layer's setters take it: anything
+// that is not a number from 0 up reads as a value every setter refuses.
+template <unsigned TextureLevel::*Member>
+constexpr mwWinAPI::FieldBinding<TextureLevel> RangeField(int id) {
+  return {
+      id,
+      [](HWND dialog, int control, const TextureLevel& layer) { SetInteger(dialog, control, layer.*Member); },
+      [](HWND dialog, int control, TextureLevel& layer) {
+        const std::optional<long> value = mwWinAPI::GetItemInteger(dialog, control);
+        layer.*Member = value && *value >= 0 ? static_cast<unsigned>(*value) : UINT_MAX;
+      }};
 }
+
+const mwWinAPI::FieldBinding<TextureLevel> kRangeFields[] = {
+    RangeField<&TextureLevel::startPoint>(IDC_LAYER_FROM_POINT),
+    RangeField<&TextureLevel::endPoint>(IDC_LAYER_TO_POINT),
+    RangeField<&TextureLevel::startArea>(IDC_LAYER_FROM_PLAIN),
+    RangeField<&TextureLevel::endArea>(IDC_LAYER_TO_PLAIN),
+};
+
+// The x and y of a corner. The layers and the views read coordinates
+// unsigned: a negative one would become a position four billion pixels
+// away, so it is refused (157).
+template <std::int32_t TexCoord::*Part>
+constexpr mwWinAPI::FieldBinding<TexCoord> CoordinateField(int id) {
+  return {id,
+          [](HWND dialog, int control, const TexCoord& corner) { SetInteger(dialog, control, corner.*Part); },
+          [](HWND dialog, int control, TexCoord& corner) {
+            const std::optional<long> value = mwWinAPI::GetItemInteger(dialog, control);
+            if (!value || *value < 0 || *value > INT32_MAX)
+              throw mwstd::invalid_argument(LoadText(IDS_COORDINATE_REFUSED));
+            corner.*Part = static_cast<std::int32_t>(*value);
+          }};
+}
+
+const mwWinAPI::FieldBinding<TexCoord> kCoordinateFields[] = {
+    CoordinateField<&TexCoord::first>(IDC_LAYER_X),
+    CoordinateField<&TexCoord::second>(IDC_LAYER_Y),
+};
 
 }  // namespace
 
@@ -65,15 +98,15 @@ std::unique_ptr<TextureLayerDialog> CreateLayerDialog(HINSTANCE instance, HWND e
 
 TextureLevel* TextureLayerDialog::Layer() const {
   RoundObject* object = Object();
-  if (!object || selection_ > -6) return nullptr;
-  const std::size_t index = static_cast<std::size_t>(-selection_ - 6);
+  if (!object || !selection_.IsLayer()) return nullptr;
+  const std::size_t index = selection_.Index();
   return index < object->TextureLevelCount() ? &object->GetTextureLevel(index) : nullptr;
 }
 
 bool TextureLayerDialog::FaceCorner(TexCoord& out) const {
   const RoundObject* object = Object();
-  if (!object || selection_ < 0 || !object->TexCoordsValid()) return false;
-  const std::size_t face = static_cast<std::size_t>(selection_);
+  if (!object || !selection_.IsFace() || !object->TexCoordsValid()) return false;
+  const std::size_t face = selection_.Index();
   if (face >= object->FaceCount() || corner_ < 0 ||
       static_cast<std::size_t>(corner_) >= object->GetFace(face).coords.size())
     return false;
@@ -82,12 +115,13 @@ bool TextureLayerDialog::FaceCorner(TexCoord& out) const {
 }
 
 std::optional<TexCoord> TextureLayerDialog::TypedCoordinate() const {
-  // The layers and the views read coordinates unsigned: a negative one would
-  // become a position four billion pixels away.
-  const std::optional<long> x = mwWinAPI::GetItemInteger(Handle(), IDC_LAYER_X);
-  const std::optional<long> y = mwWinAPI::GetItemInteger(Handle(), IDC_LAYER_Y);
-  if (!x || !y || *x < 0 || *y < 0 || *x > INT32_MAX || *y > INT32_MAX) return std::nullopt;
-  return TexCoord{static_cast<std::int32_t>(*x), static_cast<std::int32_t>(*y)};
+  TexCoord typed{};
+  try {
+    mwWinAPI::TakeFields(Handle(), kCoordinateFields, typed);
+  } catch (const mwstd::invalid_argument&) {
+    return std::nullopt;  // the caller tells the user
+  }
+  return typed;
 }
 
 void TextureLayerDialog::Refuse(unsigned stringId) {
@@ -102,8 +136,8 @@ void TextureLayerDialog::PostMain(UINT message, WPARAM wParam) {
   if (main_) ::PostMessageW(main_, message, wParam, 0);
 }
 
-WPARAM TextureLayerDialog::ReloadSelection(INT_PTR selection) {
-  return mwWinAPI::ParamOf(selection >= 0 || selection <= -6 ? selection : -1);
+void TextureLayerDialog::PostReload(views::Selection shown) {
+  PostMain(TWM_RELOAD, (shown.IsFace() || shown.IsLayer() ? shown : views::Selection::None()).ToParam());
 }
 
 void TextureLayerDialog::ShowLayerControls(bool layer) {
@@ -124,17 +158,15 @@ void TextureLayerDialog::FillCorner() {
   }
   filling_ = true;
   if (editable) {
-    SetInteger(Handle(), IDC_LAYER_X, shown.first);
-    SetInteger(Handle(), IDC_LAYER_Y, shown.second);
+    mwWinAPI::ShowFields(Handle(), kCoordinateFields, shown);
   } else {
-    mwWinAPI::SetItemText(Handle(), IDC_LAYER_X, L"");
-    mwWinAPI::SetItemText(Handle(), IDC_LAYER_Y, L"");
+    for (const auto& field : kCoordinateFields) mwWinAPI::SetItemText(Handle(), field.id, L"");
   }
   filling_ = false;
   cornerShown_ = editable;
   ::EnableWindow(Item(IDC_LAYER_X), editable);
   ::EnableWindow(Item(IDC_LAYER_Y), editable);
-  ::EnableWindow(Item(IDC_LAYER_SAME_FOR_ALL), editable && selection_ >= 0);
+  ::EnableWindow(Item(IDC_LAYER_SAME_FOR_ALL), editable && selection_.IsFace());
 }
 
 void TextureLayerDialog::Fill() {
@@ -147,15 +179,12 @@ void TextureLayerDialog::Fill() {
   if (TextureLevel* layer = Layer()) {
     working_ = layer->coords;
     corners = 4;
-    SetInteger(Handle(), IDC_LAYER_FROM_POINT, layer->startPoint);
-    SetInteger(Handle(), IDC_LAYER_TO_POINT, layer->endPoint);
-    SetInteger(Handle(), IDC_LAYER_FROM_PLAIN, layer->startArea);
-    SetInteger(Handle(), IDC_LAYER_TO_PLAIN, layer->endArea);
+    mwWinAPI::ShowFields(Handle(), kRangeFields, *layer);
     ::CheckRadioButton(Handle(), IDC_LAYER_WRAP, IDC_LAYER_SAME,
                        layer->type == TextureLevel::kSame ? IDC_LAYER_SAME : IDC_LAYER_WRAP);
-  } else if (object && selection_ >= 0 && object->TexCoordsValid() &&
-             static_cast<std::size_t>(selection_) < object->FaceCount()) {
-    corners = object->GetFace(static_cast<std::size_t>(selection_)).coords.size();
+  } else if (object && selection_.IsFace() && object->TexCoordsValid() &&
+             selection_.Index() < object->FaceCount()) {
+    corners = object->GetFace(selection_.Index()).coords.size();
   }
   ::SendMessageW(list, LB_INITSTORAGE, corners, corners * 6);
   for (std::size_t i = 0; i < corners; ++i) {
@@ -169,7 +198,7 @@ void TextureLayerDialog::Fill() {
   FillCorner();
 }
 
-void TextureLayerDialog::ApplyPending(INT_PTR next) {
+void TextureLayerDialog::ApplyPending(views::Selection next) {
   // After a drop the fields belong to a layer that moved.
   if (tree_.TakeJustDropped()) return;
   if (!Object()) return;
@@ -183,7 +212,7 @@ void TextureLayerDialog::ApplyPending(INT_PTR next) {
   }
 }
 
-void TextureLayerDialog::StoreCorner(INT_PTR shown) {
+void TextureLayerDialog::StoreCorner(views::Selection shown) {
   RoundObject* object = Object();
   // Empty fields of a face that had nothing to edit are no typed values.
   if (!object || !cornerShown_) return;
@@ -210,28 +239,26 @@ void TextureLayerDialog::StoreCorner(INT_PTR shown) {
     working_[static_cast<std::size_t>(corner_)] = *typed;
     Layer()->coords = working_;
   } else {
-    Object()->SetTexCoordinate(static_cast<std::size_t>(selection_), static_cast<std::size_t>(corner_),
-                               typed->first, typed->second);
+    Object()->SetTexCoordinate(selection_.Index(), static_cast<std::size_t>(corner_), typed->first,
+                               typed->second);
   }
-  PostMain(TWM_RELOAD, ReloadSelection(shown));
+  PostReload(shown);
 }
 
 void TextureLayerDialog::StoreRanges() {
   TextureLevel* layer = Layer();
   if (!layer) return;
-  const unsigned fromPoint = RangeField(Handle(), IDC_LAYER_FROM_POINT);
-  const unsigned toPoint = RangeField(Handle(), IDC_LAYER_TO_POINT);
-  const unsigned fromPlain = RangeField(Handle(), IDC_LAYER_FROM_PLAIN);
-  const unsigned toPlain = RangeField(Handle(), IDC_LAYER_TO_PLAIN);
-  if (fromPoint == layer->startPoint && toPoint == layer->endPoint && fromPlain == layer->startArea &&
-      toPlain == layer->endArea)
+  TextureLevel typed = *layer;
+  mwWinAPI::TakeFields(Handle(), kRangeFields, typed);
+  if (typed.startPoint == layer->startPoint && typed.endPoint == layer->endPoint &&
+      typed.startArea == layer->startArea && typed.endArea == layer->endArea)
     return;
   // Both ranges are tried on a copy first: a refused point range must not
   // leave a changed plain range behind.
   TextureLevel changed = *layer;
   try {
-    changed.SetAreas(fromPlain, toPlain);
-    changed.SetPoints(fromPoint, toPoint);
+    changed.SetAreas(typed.startArea, typed.endArea);
+    changed.SetPoints(typed.startPoint, typed.endPoint);
   } catch (const mwstd::exception& error) {
     Failure(error.what());
     Fill();
@@ -239,25 +266,22 @@ void TextureLayerDialog::StoreRanges() {
   }
   handler_.SaveState();
   *Layer() = changed;
-  PostMain(TWM_CHANGED, 1);
+  PostMain(TWM_CHANGED, kChangedLayers);
   filling_ = true;
-  SetInteger(Handle(), IDC_LAYER_FROM_POINT, changed.startPoint);
-  SetInteger(Handle(), IDC_LAYER_TO_POINT, changed.endPoint);
-  SetInteger(Handle(), IDC_LAYER_FROM_PLAIN, changed.startArea);
-  SetInteger(Handle(), IDC_LAYER_TO_PLAIN, changed.endArea);
+  mwWinAPI::ShowFields(Handle(), kRangeFields, changed);
   filling_ = false;
 }
 
 void TextureLayerDialog::OnSelectLayer(std::size_t layer) {
-  ApplyPending(-6 - static_cast<INT_PTR>(layer));
-  selection_ = -6 - static_cast<INT_PTR>(layer);
+  ApplyPending(views::Selection::Layer(layer));
+  selection_ = views::Selection::Layer(layer);
   corner_ = 0;
   Fill();
 }
 
-void TextureLayerDialog::OnSelect(INT_PTR face) {
-  ApplyPending(face);
-  selection_ = face;
+void TextureLayerDialog::OnSelect(views::Selection selection) {
+  ApplyPending(selection);
+  selection_ = selection;
   corner_ = 0;
   Fill();
 }
@@ -269,29 +293,29 @@ void TextureLayerDialog::OnChanged() {
 void TextureLayerDialog::OnDeleteKey() {
   RoundObject* object = Object();
   if (!object) return;
-  if (selection_ <= -6) {
-    const std::size_t index = static_cast<std::size_t>(-selection_ - 6);
+  if (selection_.IsLayer()) {
+    const std::size_t index = selection_.Index();
     if (index >= object->TextureLevelCount()) return;
     handler_.SaveState();
     Object()->RemoveTextureLevel(index);
     if (Object()->TextureLevelCount() == 0)
-      selection_ = -1;
+      selection_ = views::Selection::None();
     else if (index > 0)
-      selection_ += 1;
-    PostMain(TWM_CHANGED, 1);
-  } else if (selection_ == 0 && HasBaseFace(object->GrundDeckFl())) {
+      selection_ = views::Selection::Layer(index - 1);
+    PostMain(TWM_CHANGED, kChangedLayers);
+  } else if (selection_ == views::Selection::Face(0) && HasBaseFace(object->GrundDeckFl())) {
     handler_.SaveState();
     Object()->SetGrundDeckFl(Object()->GrundDeckFl() & ~1);
-    PostMain(TWM_CHANGED, 0);  // the view is rebuilt without the base
-  } else if (selection_ > 0 && static_cast<std::size_t>(selection_) + 1 == object->FaceCount() &&
+    PostMain(TWM_CHANGED, kChangedShape);  // the view is rebuilt without the base
+  } else if (selection_.IsFace() && selection_.Index() > 0 && selection_.Index() + 1 == object->FaceCount() &&
              HasTopFace(object->GrundDeckFl())) {
     handler_.SaveState();
     Object()->SetGrundDeckFl(Object()->GrundDeckFl() & ~2);
-    PostMain(TWM_CHANGED, 0);
+    PostMain(TWM_CHANGED, kChangedShape);
   } else {
     return;
   }
-  PostMain(TWM_SELECT, mwWinAPI::ParamOf(selection_));
+  PostMain(TWM_SELECT, selection_.ToParam());
   PostMain(TWM_REFRESH, 0);
 }
 
@@ -300,7 +324,7 @@ void TextureLayerDialog::OnApply() {
   if (!object) return;
   handler_.SaveState();
   if (Object()->ApplyTextures())
-    PostMain(TWM_RELOAD, ReloadSelection());
+    PostReload(selection_);
   else
     Refuse(IDS_LAYER_NOT_APPLIED);
 }
@@ -318,7 +342,7 @@ void TextureLayerDialog::OnBrowse() {
   filling_ = false;
   handler_.SaveState();
   Object()->SetTexture(path);
-  PostMain(TWM_RELOAD, ReloadSelection());
+  PostReload(selection_);
 }
 
 void TextureLayerDialog::OnTexturePath() {
@@ -328,7 +352,7 @@ void TextureLayerDialog::OnTexturePath() {
   if (path == object->Texture()) return;
   handler_.SaveState();
   Object()->SetTexture(path);
-  PostMain(TWM_RELOAD, ReloadSelection());
+  PostReload(selection_);
 }
 
 void TextureLayerDialog::OnCornerChosen() {
@@ -353,11 +377,11 @@ void TextureLayerDialog::OnSameForAll() {
     FillCorner();
     return;
   }
-  const std::size_t face = static_cast<std::size_t>(selection_);
+  const std::size_t face = selection_.Index();
   handler_.SaveState();
   const std::size_t count = Object()->GetFace(face).coords.size();
   for (std::size_t i = 0; i < count; ++i) Object()->SetTexCoordinate(face, i, typed->first, typed->second);
-  PostMain(TWM_RELOAD, ReloadSelection());
+  PostReload(selection_);
 }
 
 void TextureLayerDialog::OnTechnique(int type) {
@@ -365,7 +389,7 @@ void TextureLayerDialog::OnTechnique(int type) {
   if (!layer || layer->type == type) return;
   handler_.SaveState();
   Layer()->type = type;
-  PostMain(TWM_CHANGED, 1);
+  PostMain(TWM_CHANGED, kChangedLayers);
 }
 
 void TextureLayerDialog::OnAuto() {
@@ -375,7 +399,7 @@ void TextureLayerDialog::OnAuto() {
   if (!ReadBitmapExtent(object->Texture(), width, height)) return;
   handler_.SaveState();
   Layer()->coords = {{{0, 0}, {width, 0}, {width, height}, {0, height}}};
-  PostMain(TWM_RELOAD, ReloadSelection());
+  PostReload(selection_);
   Fill();
 }
 
@@ -429,13 +453,13 @@ INT_PTR TextureLayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
         OnSelectLayer(wParam);
         return TRUE;
       case TWM_SELECT:
-        OnSelect(mwWinAPI::SignedParam(wParam));
+        OnSelect(views::Selection::FromParam(wParam));
         return TRUE;
       case TWM_CHANGED:
         OnChanged();
         return TRUE;
       case TWM_REFRESH:
-        selection_ = -5;
+        selection_ = views::Selection::Cleared();
         corner_ = 0;
         return TRUE;
       case TWM_DELETE_KEY:

@@ -14,6 +14,7 @@
 #include "files/Bitmap.h"
 #include "geometry/RoundObjectHandler.h"
 #include "mwWinAPI/Window.h"
+#include "views/Selection.h"
 
 namespace orbiform {
 
@@ -33,7 +34,7 @@ class TextureWindow : public mwWinAPI::Window {
   ~TextureWindow() override;
 
   // State for tests and the editor's pictures.
-  INT_PTR Selection() const { return selection_; }
+  views::Selection Selection() const { return selection_; }
   float Zoom() const { return zoom_; }
   POINT Scroll() const { return POINT{scrollX_, scrollY_}; }
   POINT MaxScroll() const { return POINT{maxScrollX_, maxScrollY_}; }
@@ -53,7 +54,7 @@ class TextureWindow : public mwWinAPI::Window {
  private:
   void OnCreate();
   void OnDestroy();
-  void OnSelect(INT_PTR selection, RoundObjectHandler* handler);
+  void OnSelect(views::Selection selection, RoundObjectHandler* handler);
   void OnReload();
   void OnPaint();
   void OnSize();
@@ -83,7 +84,7 @@ class TextureWindow : public mwWinAPI::Window {
   int bitmapWidth_ = 0;
   int bitmapHeight_ = 0;
   RoundObjectHandler* handler_ = nullptr;
-  INT_PTR selection_ = -1;
+  views::Selection selection_ = views::Selection::None();
   std::vector<std::pair<std::uint32_t, std::uint32_t>> corners_;
   float zoom_ = 1.0f;
   int scrollX_ = 0;

@@ -96,12 +96,11 @@ void TextureWindow::SetStatus(const std::wstring& text) {
   if (status_) ::SetWindowTextW(status_, text.c_str());
 }
 
-void TextureWindow::OnSelect(INT_PTR selection, RoundObjectHandler* handler) {
+void TextureWindow::OnSelect(views::Selection selection, RoundObjectHandler* handler) {
   selection_ = selection;
   corners_.clear();
   SetStatus(L"xxx");
-  const bool cleared = selection <= -2 && selection >= -5;
-  if (handler && handler->Current() && !cleared) {
+  if (handler && handler->Current() && !selection.IsCleared()) {
     scrollX_ = scrollY_ = 0;
     handler_ = handler;
     const std::wstring& path = handler->Current()->Texture();
@@ -138,7 +137,7 @@ void TextureWindow::OnSelect(INT_PTR selection, RoundObjectHandler* handler) {
 void TextureWindow::OnReload() {
   corners_.clear();
   RoundObject* object = Object();
-  if ((selection_ <= -2 && selection_ >= -5) || !handler_) {
+  if (selection_.IsCleared() || !handler_) {
     handler_ = nullptr;
     DropBitmap();
     sizeSuffix_.clear();
@@ -148,22 +147,22 @@ void TextureWindow::OnReload() {
   }
   if (!object) {
     // After Close: nothing is left to show.
-    selection_ = -1;
+    selection_ = views::Selection::None();
     DropBitmap();
     sizeSuffix_.clear();
     UpdateScrollBars();
-  } else if (selection_ <= -6) {
-    const std::size_t layer = static_cast<std::size_t>(-selection_ - 6);
+  } else if (selection_.IsLayer()) {
+    const std::size_t layer = selection_.Index();
     if (layer < object->TextureLevelCount()) {
       for (const TexCoord& c : object->GetTextureLevel(layer).coords)
         corners_.emplace_back(static_cast<std::uint32_t>(c.first), static_cast<std::uint32_t>(c.second));
     } else {
-      selection_ = -1;
+      selection_ = views::Selection::None();
     }
-  } else if (selection_ >= 0) {
+  } else if (selection_.IsFace()) {
     // Stale faces are recomputed from the layers before they are shown.
     if (!object->TexCoordsValid()) object->ApplyTextures();
-    const std::size_t face = static_cast<std::size_t>(selection_);
+    const std::size_t face = selection_.Index();
     if (object->TexCoordsValid() && face < object->FaceCount()) {
       const std::size_t count = object->GetFace(face).coords.size();
       for (std::size_t i = 0; i < count; ++i) {
@@ -171,7 +170,7 @@ void TextureWindow::OnReload() {
         corners_.emplace_back(static_cast<std::uint32_t>(c.first), static_cast<std::uint32_t>(c.second));
       }
     } else {
-      selection_ = -1;
+      selection_ = views::Selection::None();
     }
   }
   ::InvalidateRect(Handle(), nullptr, FALSE);
@@ -276,15 +275,15 @@ int TextureWindow::NearCorner(int x, int y) const {
 int TextureWindow::MarkNumber(std::size_t corner) const {
   const RoundObject* object = Object();
   if (!object) return 0;
-  if (selection_ >= 0) {
-    const std::size_t face = static_cast<std::size_t>(selection_);
+  if (selection_.IsFace()) {
+    const std::size_t face = selection_.Index();
     if (!object->TexCoordsValid() || face >= object->FaceCount() ||
         corner >= object->GetFace(face).points.size())
       return 0;
     return 1 + object->GetFacePoint(face, corner);
   }
-  if (static_cast<std::size_t>(-selection_ - 6) >= object->TextureLevelCount()) return 0;
-  const TextureLevel& layer = object->GetTextureLevel(static_cast<std::size_t>(-selection_ - 6));
+  if (!selection_.IsLayer() || selection_.Index() >= object->TextureLevelCount()) return 0;
+  const TextureLevel& layer = object->GetTextureLevel(selection_.Index());
   const unsigned n = object->PointsPerRing();
   // Corners 0 and 3 name the point after the end point, in the end and in
   // the start ring, as the 3D view numbers it.
@@ -346,7 +345,7 @@ void TextureWindow::Draw(HDC target) {
     for (const Corner& corner : corners_) outline.push_back(ScreenPosition(corner));
     if (corners_.size() > 1) outline.push_back(outline.front());
     ::Polyline(dc, outline.data(), static_cast<int>(outline.size()));
-    const bool layer = selection_ <= -6;
+    const bool layer = selection_.IsLayer();
     for (std::size_t i = 0; i < corners_.size(); ++i) {
       const POINT at = outline[i];
       // Marks far outside the window cost time and show nothing.
@@ -436,8 +435,8 @@ void TextureWindow::OnLeftUp() {
   if (corners_[corner] == at) return;
   HWND owner = ::GetParent(Handle());
   const TexCoord stored{static_cast<std::int32_t>(at.first), static_cast<std::int32_t>(at.second)};
-  if (selection_ >= 0) {
-    const std::size_t face = static_cast<std::size_t>(selection_);
+  if (selection_.IsFace()) {
+    const std::size_t face = selection_.Index();
     if (!object->TexCoordsValid() || face >= object->FaceCount() ||
         static_cast<std::size_t>(corner) >= object->GetFace(face).coords.size())
       return;
@@ -446,16 +445,16 @@ void TextureWindow::OnLeftUp() {
                                           stored.second);
     corners_[corner] = at;
     ::SendMessageW(owner, TWM_CHANGED, kChangedTexturing, 0);
-  } else if (selection_ <= -6) {
+  } else if (selection_.IsLayer()) {
     corners_[corner] = at;
-    const std::size_t layer = static_cast<std::size_t>(-selection_ - 6);
+    const std::size_t layer = selection_.Index();
     if (layer < object->TextureLevelCount() && corner < 4) {
       handler_->SaveState();
       handler_->Current()->GetTextureLevel(layer).coords[static_cast<std::size_t>(corner)] = stored;
     } else {
       ::PostMessageW(Handle(), TWM_RELOAD, 0, 0);
     }
-    ::SendMessageW(owner, TWM_CHANGED, 1, 0);
+    ::SendMessageW(owner, TWM_CHANGED, kChangedLayers, 0);
   }
 }
 
@@ -475,7 +474,7 @@ LRESULT TextureWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       OnDestroy();
       return 0;
     case TWM_SELECT:
-      OnSelect(mwWinAPI::SignedParam(wParam), reinterpret_cast<RoundObjectHandler*>(lParam));
+      OnSelect(views::Selection::FromParam(wParam), reinterpret_cast<RoundObjectHandler*>(lParam));
       return 0;
     case TWM_RELOAD:
       OnReload();

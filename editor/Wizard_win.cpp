@@ -17,7 +17,7 @@
 #include "geometry/ObjectRecipe.h"
 #include "mwWinAPI/Dialog.h"
 #include "mwWinAPI/Exceptions.h"
-#include "mwWinAPI/Fields.h"
+#include "mwWinAPI/FieldTable.h"
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "mwWinAPI/Window.h"
@@ -239,6 +239,62 @@ class TypePage : public WizardPage {
 
 // --- sphere page ---
 
+// The sphere page's fields. A number that cannot be read is refused like
+// one out of range.
+using SphereField = mwWinAPI::FieldBinding<Sphere>;
+
+double TypedNumber(HWND dialog, int id) { return GetItemNumber(dialog, id).value_or(-1); }
+
+// Radius or ellipse factor: the plains' heights are their product, which
+// must stay finite.
+template <bool Radius>
+constexpr SphereField SphereSize(int id) {
+  return {id,
+          [](HWND dialog, int control, const Sphere& sphere) {
+            SetItemNumber(dialog, control, Radius ? sphere.Radius() : sphere.Ellipse());
+          },
+          [](HWND dialog, int control, Sphere& sphere) {
+            const double value = TypedNumber(dialog, control);
+            const double radius = Radius ? value : sphere.Radius();
+            const double ellipse = Radius ? sphere.Ellipse() : value;
+            if (radius > 0 && ellipse > 0 && !std::isfinite(radius * ellipse))
+              throw mwstd::invalid_argument(LoadText(IDS_NOT_FINITE));
+            if (Radius) {
+              SetSphereRadius(sphere, value);
+            } else {
+              SetSphereEllipse(sphere, value);
+            }
+          }};
+}
+
+const SphereField kSphereFields[] = {
+    {IDC_SPHERE_PLAINS,
+     [](HWND dialog, int control, const Sphere& sphere) {
+       SetItemText(dialog, control, std::to_wstring(sphere.Rings()));
+     },
+     [](HWND dialog, int control, Sphere& sphere) {
+       const std::optional<long> rings = GetItemInteger(dialog, control);
+       const bool fits = rings && *rings <= std::numeric_limits<int>::max();
+       SetSphereRings(sphere, fits ? static_cast<int>(*rings) : 0);
+     }},
+    SphereSize<true>(IDC_SPHERE_RADIUS),
+    SphereSize<false>(IDC_SPHERE_ELLIPSE),
+    {IDC_SPHERE_START,
+     [](HWND dialog, int control, const Sphere& sphere) {
+       SetItemNumber(dialog, control, sphere.StartDegree());
+     },
+     [](HWND dialog, int control, Sphere& sphere) {
+       SetSphereStartDegree(sphere, TypedNumber(dialog, control));
+     }},
+    {IDC_SPHERE_END,
+     [](HWND dialog, int control, const Sphere& sphere) {
+       SetItemNumber(dialog, control, sphere.EndDegree());
+     },
+     [](HWND dialog, int control, Sphere& sphere) {
+       SetSphereEndDegree(sphere, TypedNumber(dialog, control));
+     }},
+};
+
 class SpherePage : public WizardPage {
  public:
   explicit SpherePage(WizardState& state) : WizardPage(L"Wizard", state, IDD_WIZARD_SPHERE) {}
@@ -246,67 +302,20 @@ class SpherePage : public WizardPage {
  private:
   Sphere& TheSphere() { return static_cast<Sphere&>(Object()); }
 
-  void OnInit() override {
-    for (int id :
-         {IDC_SPHERE_PLAINS, IDC_SPHERE_RADIUS, IDC_SPHERE_ELLIPSE, IDC_SPHERE_START, IDC_SPHERE_END})
-      Show(id);
-  }
-
-  void Show(int id) {
-    const Sphere& sphere = TheSphere();
-    switch (id) {
-      case IDC_SPHERE_PLAINS:
-        SetItemText(Handle(), id, std::to_wstring(sphere.Rings()));
-        break;
-      case IDC_SPHERE_RADIUS:
-        SetItemNumber(Handle(), id, sphere.Radius());
-        break;
-      case IDC_SPHERE_ELLIPSE:
-        SetItemNumber(Handle(), id, sphere.Ellipse());
-        break;
-      case IDC_SPHERE_START:
-        SetItemNumber(Handle(), id, sphere.StartDegree());
-        break;
-      case IDC_SPHERE_END:
-        SetItemNumber(Handle(), id, sphere.EndDegree());
-        break;
-    }
-  }
+  void OnInit() override { mwWinAPI::ShowFields(Handle(), kSphereFields, TheSphere()); }
 
   bool CommitField(int id) override {
-    Sphere& sphere = TheSphere();
+    const SphereField* field = mwWinAPI::FindField(kSphereFields, id);
+    if (!field) return true;
     bool taken = true;
     try {
-      if (id == IDC_SPHERE_PLAINS) {
-        const std::optional<long> rings = GetItemInteger(Handle(), id);
-        const bool fits = rings && *rings <= std::numeric_limits<int>::max();
-        SetSphereRings(sphere, fits ? static_cast<int>(*rings) : 0);
-      } else {
-        // Unreadable text is refused like a value out of range.
-        const double value = GetItemNumber(Handle(), id).value_or(-1);
-        if (id == IDC_SPHERE_RADIUS || id == IDC_SPHERE_ELLIPSE) {
-          const double radius = id == IDC_SPHERE_RADIUS ? value : sphere.Radius();
-          const double ellipse = id == IDC_SPHERE_ELLIPSE ? value : sphere.Ellipse();
-          // The plains' heights are radius x ellipse factor.
-          if (radius > 0 && ellipse > 0 && !std::isfinite(radius * ellipse)) {
-            Message(LoadText(IDS_NOT_FINITE));
-            taken = false;
-          } else if (id == IDC_SPHERE_RADIUS) {
-            SetSphereRadius(sphere, value);
-          } else {
-            SetSphereEllipse(sphere, value);
-          }
-        } else if (id == IDC_SPHERE_START) {
-          SetSphereStartDegree(sphere, value);
-        } else if (id == IDC_SPHERE_END) {
-          SetSphereEndDegree(sphere, value);
-        }
-      }
+      field->take(Handle(), id, TheSphere());
     } catch (const mwstd::exception& error) {
       Message(error.what());
       taken = false;
     }
-    Show(id);
+    // A refused value gives way to the sphere's own again.
+    field->show(Handle(), id, TheSphere());
     return taken;
   }
 
@@ -333,6 +342,44 @@ class SpherePage : public WizardPage {
 
 class PlainsPage;
 
+// The plain page's fields, taken into a copy of the plain that replaces it
+// once it is accepted.
+using PlainField = mwWinAPI::FieldBinding<Area>;
+
+template <double (Area::*Get)() const, void (*Set)(Area&, double)>
+constexpr PlainField PlainSize(int id) {
+  return {
+      id, [](HWND dialog, int control, const Area& plain) { SetItemNumber(dialog, control, (plain.*Get)()); },
+      [](HWND dialog, int control, Area& plain) { Set(plain, GetItemNumber(dialog, control).value_or(0)); }};
+}
+
+// A degree: the two are checked together; the other one is the plain's
+// own, not its rounded text.
+template <bool Start>
+constexpr PlainField PlainDegree(int id) {
+  return {id,
+          [](HWND dialog, int control, const Area& plain) {
+            SetItemNumber(dialog, control, Start ? plain.StartDegree() : plain.EndDegree());
+          },
+          [](HWND dialog, int control, Area& plain) {
+            const double typed = GetItemNumber(dialog, control).value_or(-1);
+            plain.SetDegrees(Start ? typed : plain.StartDegree(), Start ? plain.EndDegree() : typed);
+          }};
+}
+
+const PlainField kPlainFields[] = {
+    {IDC_PLAIN_HEIGHT,
+     [](HWND dialog, int control, const Area& plain) { SetItemNumber(dialog, control, plain.Height()); },
+     [](HWND dialog, int control, Area& plain) {
+       // Unreadable text keeps the height.
+       if (const std::optional<double> value = GetItemNumber(dialog, control)) plain.SetHeight(*value);
+     }},
+    PlainSize<&Area::Radius, SetPlainRadius>(IDC_PLAIN_RADIUS),
+    PlainSize<&Area::Ellipse, SetPlainEllipse>(IDC_PLAIN_ELLIPSE),
+    PlainDegree<true>(IDC_PLAIN_START),
+    PlainDegree<false>(IDC_PLAIN_END),
+};
+
 // The fields of one plain, shown in the plains page's tab area; reloaded
 // with another plain when the tab changes, so that one page serves any
 // number of plains.
@@ -342,62 +389,32 @@ class PlainPage : public FieldPage {
 
   void Load(int index) {
     index_ = index;
-    for (int id : {IDC_PLAIN_HEIGHT, IDC_PLAIN_RADIUS, IDC_PLAIN_ELLIPSE, IDC_PLAIN_START, IDC_PLAIN_END})
-      Show(id);
+    mwWinAPI::ShowFields(Handle(), kPlainFields, Plain());
   }
 
  private:
   Area& Plain() { return Object().GetArea(index_); }
 
-  void Show(int id) {
-    const Area& plain = Plain();
-    const double value = id == IDC_PLAIN_HEIGHT    ? plain.Height()
-                         : id == IDC_PLAIN_RADIUS  ? plain.Radius()
-                         : id == IDC_PLAIN_ELLIPSE ? plain.Ellipse()
-                         : id == IDC_PLAIN_START   ? plain.StartDegree()
-                                                   : plain.EndDegree();
-    SetItemNumber(Handle(), id, value);
-  }
-
   bool CommitField(int id) override {
-    if (index_ < 0 || static_cast<std::size_t>(index_) >= Object().AreaCount()) return true;
+    const PlainField* field = mwWinAPI::FindField(kPlainFields, id);
+    if (!field || index_ < 0 || static_cast<std::size_t>(index_) >= Object().AreaCount()) return true;
     Area changed = Plain();
     bool taken = true;
     try {
-      const std::optional<double> value = GetItemNumber(Handle(), id);
-      switch (id) {
-        case IDC_PLAIN_HEIGHT:
-          if (value) changed.SetHeight(*value);  // unreadable text keeps the height
-          break;
-        case IDC_PLAIN_RADIUS:
-          SetPlainRadius(changed, value.value_or(0));
-          break;
-        case IDC_PLAIN_ELLIPSE:
-          SetPlainEllipse(changed, value.value_or(0));
-          break;
-        default: {
-          // The two degrees are checked together; the other one is the
-          // plain's own, not its rounded text.
-          const double typed = value.value_or(-1);
-          changed.SetDegrees(id == IDC_PLAIN_START ? typed : changed.StartDegree(),
-                             id == IDC_PLAIN_END ? typed : changed.EndDegree());
-        }
-      }
-      if (!FinitePlain(Object(), changed)) {
-        Message(LoadText(IDS_NOT_FINITE));
-        taken = false;
-      } else {
-        Plain() = std::move(changed);
-      }
+      field->take(Handle(), id, changed);
+      if (!FinitePlain(Object(), changed)) throw mwstd::invalid_argument(LoadText(IDS_NOT_FINITE));
+      Plain() = std::move(changed);
     } catch (const mwstd::exception& error) {
       Message(error.what());
       taken = false;
     }
+    // A refused value gives way to the plain's own again; a degree shows
+    // both, as they were checked together.
     if (id == IDC_PLAIN_START || id == IDC_PLAIN_END) {
-      Show(IDC_PLAIN_START);
-      Show(IDC_PLAIN_END);
+      mwWinAPI::FindField(kPlainFields, IDC_PLAIN_START)->show(Handle(), IDC_PLAIN_START, Plain());
+      mwWinAPI::FindField(kPlainFields, IDC_PLAIN_END)->show(Handle(), IDC_PLAIN_END, Plain());
     } else {
-      Show(id);
+      field->show(Handle(), id, Plain());
     }
     return taken;
   }
@@ -598,7 +615,36 @@ bool PlainPage::OnCommand(int id, int) {
 
 // --- final page ---
 
-constexpr int kFirstCorner = IDC_FINAL_X0;
+std::wstring CornerText(std::size_t corner) {
+  const unsigned side = corner == 0 || corner == 3 ? IDS_CORNER_LEFT : IDS_CORNER_RIGHT;
+  const unsigned edge = corner < 2 ? IDS_CORNER_TOP : IDS_CORNER_BOTTOM;
+  return LoadText(side) + LoadText(edge) + LoadText(IDS_CORNER);
+}
+
+// The final page's eight corner fields; a value that is no signed 32-bit
+// number is refused with the name of its corner.
+using CornerField = mwWinAPI::FieldBinding<std::array<TexCoord, 4>>;
+
+template <std::size_t Corner, std::int32_t TexCoord::*Part>
+constexpr CornerField CornerCoordinate(int id) {
+  return {id,
+          [](HWND dialog, int control, const std::array<TexCoord, 4>& corners) {
+            SetItemText(dialog, control, std::to_wstring(corners[Corner].*Part));
+          },
+          [](HWND dialog, int control, std::array<TexCoord, 4>& corners) {
+            const std::optional<long> value = GetItemInteger(dialog, control);
+            if (!value || *value < INT32_MIN || *value > INT32_MAX)
+              throw mwstd::invalid_argument(CornerText(Corner));
+            corners[Corner].*Part = static_cast<std::int32_t>(*value);
+          }};
+}
+
+const CornerField kCornerFields[] = {
+    CornerCoordinate<0, &TexCoord::first>(IDC_FINAL_X0), CornerCoordinate<0, &TexCoord::second>(IDC_FINAL_Y0),
+    CornerCoordinate<1, &TexCoord::first>(IDC_FINAL_X1), CornerCoordinate<1, &TexCoord::second>(IDC_FINAL_Y1),
+    CornerCoordinate<2, &TexCoord::first>(IDC_FINAL_X2), CornerCoordinate<2, &TexCoord::second>(IDC_FINAL_Y2),
+    CornerCoordinate<3, &TexCoord::first>(IDC_FINAL_X3), CornerCoordinate<3, &TexCoord::second>(IDC_FINAL_Y3),
+};
 
 class FinalPage : public WizardPage {
  public:
@@ -615,35 +661,23 @@ class FinalPage : public WizardPage {
     SetItemText(Handle(), IDC_FINAL_TEXTURE, Object().Texture());
   }
 
-  void ShowCorners() {
-    for (int i = 0; i < 4; ++i) {
-      SetItemText(Handle(), kFirstCorner + 2 * i, std::to_wstring(state_.corners[i].first));
-      SetItemText(Handle(), kFirstCorner + 2 * i + 1, std::to_wstring(state_.corners[i].second));
-    }
-  }
-
-  static std::wstring CornerText(int corner) {
-    const unsigned side = corner == 0 || corner == 3 ? IDS_CORNER_LEFT : IDS_CORNER_RIGHT;
-    const unsigned edge = corner < 2 ? IDS_CORNER_TOP : IDS_CORNER_BOTTOM;
-    return LoadText(side) + LoadText(edge) + LoadText(IDS_CORNER);
-  }
+  void ShowCorners() { mwWinAPI::ShowFields(Handle(), kCornerFields, state_.corners); }
 
   bool CommitField(int id) override {
     if (id == IDC_FINAL_TEXTURE) {
       Object().SetTexture(mwWinAPI::GetItemText(Handle(), id));
       return true;
     }
-    if (id < IDC_FINAL_X0 || id > IDC_FINAL_Y3) return true;
-    const int corner = (id - kFirstCorner) / 2;
-    const std::optional<long> value = GetItemInteger(Handle(), id);
-    if (!value || *value < INT32_MIN || *value > INT32_MAX) {
-      mwWinAPI::Ui().BalloonTip(Item(id), LoadText(IDS_ERROR), CornerText(corner), TTI_ERROR);
+    const CornerField* field = mwWinAPI::FindField(kCornerFields, id);
+    if (!field) return true;
+    try {
+      field->take(Handle(), id, state_.corners);
+    } catch (const mwstd::exception& error) {
+      mwWinAPI::Ui().BalloonTip(Item(id), LoadText(IDS_ERROR), error.what(), TTI_ERROR);
       state_.corners = Layer().coords;
       ShowCorners();
       return false;
     }
-    auto& pair = state_.corners[corner];
-    ((id - kFirstCorner) % 2 == 0 ? pair.first : pair.second) = static_cast<std::int32_t>(*value);
     Layer().coords = state_.corners;
     return true;
   }
@@ -689,7 +723,7 @@ class FinalPage : public WizardPage {
     // A path typed but not yet committed is the one the user means.
     if (!CommitFocus()) return;
     std::int32_t width = 0, height = 0;
-    if (!ReadBitmapSize(Object().Texture(), width, height)) return;
+    if (!ReadBitmapExtent(Object().Texture(), width, height)) return;
     state_.corners = {TexCoord{0, 0}, TexCoord{width, 0}, TexCoord{width, height}, TexCoord{0, height}};
     Layer().coords = state_.corners;
     ShowCorners();

@@ -93,89 +93,113 @@ bool ReadBitmapExtent(const std::wstring& path, std::int32_t& width, std::int32_
   return true;
 }
 
-bool DecodeBitmap(const std::uint8_t* data, std::size_t size, Image& image) {
+namespace {
+
+// What the headers say about the pixels, checked against the file.
+struct Layout {
+  std::uint32_t headerSize = 0;
+  std::uint32_t pixelOffset = 0;
+  std::int64_t width = 0;
+  std::int64_t height = 0;  // its magnitude; topDown tells the row order
+  bool topDown = false;
+  std::uint32_t bits = 0;
+  std::uint32_t compression = kRgb;
+  std::uint32_t colorsUsed = 0;
+  std::size_t tableOffset = 0;                                          // colour table or masks
+  std::uint32_t masks[4] = {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0};  // red, green, blue, alpha
+};
+
+// The file header and the information header: signature, file size, header
+// size, one plane, a known bit depth and compression, a sane size.
+bool ReadHeaders(const std::uint8_t* data, std::size_t size, Layout& layout) {
   if (size < kFileHeader + 4 || data[0] != 'B' || data[1] != 'M' || U32(data + 2) != size) return false;
-  const std::uint32_t pixelOffset = U32(data + 10);
-  const std::uint32_t headerSize = U32(data + 14);
-  if (!KnownHeaderSize(headerSize) || size < kFileHeader + headerSize) return false;
+  layout.pixelOffset = U32(data + 10);
+  layout.headerSize = U32(data + 14);
+  if (!KnownHeaderSize(layout.headerSize) || size < kFileHeader + layout.headerSize) return false;
   const std::uint8_t* header = data + kFileHeader;
-
-  std::int64_t width, height;
-  std::uint32_t planes, bits, compression = kRgb, colorsUsed = 0;
-  if (headerSize == kCoreHeader) {
-    width = U16(header + 4);
-    height = U16(header + 6);
+  std::uint32_t planes;
+  if (layout.headerSize == kCoreHeader) {
+    layout.width = U16(header + 4);
+    layout.height = U16(header + 6);
     planes = U16(header + 8);
-    bits = U16(header + 10);
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 24) return false;
+    layout.bits = U16(header + 10);
+    if (layout.bits != 1 && layout.bits != 4 && layout.bits != 8 && layout.bits != 24) return false;
   } else {
-    width = S32(header + 4);
-    height = S32(header + 8);
+    layout.width = S32(header + 4);
+    layout.height = S32(header + 8);
     planes = U16(header + 12);
-    bits = U16(header + 14);
-    compression = U32(header + 16);
-    colorsUsed = U32(header + 32);
+    layout.bits = U16(header + 14);
+    layout.compression = U32(header + 16);
+    layout.colorsUsed = U32(header + 32);
   }
+  const std::uint32_t bits = layout.bits;
   if (planes != 1) return false;
-  if (compression == kRgb) {
+  if (layout.compression == kRgb) {
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
-  } else if (compression != kBitfields || (bits != 16 && bits != 32)) {
+  } else if (layout.compression != kBitfields || (bits != 16 && bits != 32)) {
     return false;
   }
-  const bool topDown = height < 0;
-  if (topDown) height = -height;
-  if (width < 1 || height < 1 || width > kMaxBitmapSide || height > kMaxBitmapSide ||
-      static_cast<std::uint64_t>(width * height) > kMaxBitmapPixels) {
-    return false;
-  }
+  layout.topDown = layout.height < 0;
+  if (layout.topDown) layout.height = -layout.height;
+  const std::int64_t width = layout.width, height = layout.height;
+  return width >= 1 && height >= 1 && width <= kMaxBitmapSide && height <= kMaxBitmapSide &&
+         static_cast<std::uint64_t>(width * height) <= kMaxBitmapPixels;
+}
 
-  // Colour masks: BI_BITFIELDS puts three behind a 40-byte header, larger
-  // headers carry them (and an alpha mask) themselves.
-  std::size_t tableOffset = kFileHeader + headerSize;
-  std::uint32_t masks[4] = {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0};
-  if (bits == 16) {
-    masks[0] = 0x7C00;
-    masks[1] = 0x03E0;
-    masks[2] = 0x001F;
+// Colour masks: BI_BITFIELDS puts three behind a 40-byte header, larger
+// headers carry them (and an alpha mask) themselves.
+bool ReadMasks(const std::uint8_t* data, std::size_t size, Layout& layout) {
+  layout.tableOffset = kFileHeader + layout.headerSize;
+  if (layout.bits == 16) {
+    layout.masks[0] = 0x7C00;
+    layout.masks[1] = 0x03E0;
+    layout.masks[2] = 0x001F;
   }
-  if (compression == kBitfields) {
-    const std::uint8_t* at = header + 40;
-    if (headerSize == kInfoHeader) {
-      if (size < tableOffset + 12 || pixelOffset < tableOffset + 12) return false;
-      tableOffset += 12;
-    }
-    for (int i = 0; i < (headerSize == kInfoHeader ? 3 : 4); ++i) masks[i] = U32(at + 4 * i);
+  if (layout.compression != kBitfields) return true;
+  const std::uint8_t* at = data + kFileHeader + 40;
+  if (layout.headerSize == kInfoHeader) {
+    if (size < layout.tableOffset + 12 || layout.pixelOffset < layout.tableOffset + 12) return false;
+    layout.tableOffset += 12;
   }
+  for (int i = 0; i < (layout.headerSize == kInfoHeader ? 3 : 4); ++i) layout.masks[i] = U32(at + 4 * i);
+  return true;
+}
 
-  std::vector<std::uint32_t> palette;
-  if (bits <= 8) {
-    const std::uint32_t most = 1u << bits;
-    const std::uint32_t count = colorsUsed == 0 || colorsUsed > most ? most : colorsUsed;
-    const std::size_t entry = headerSize == kCoreHeader ? 3 : 4;
-    if (tableOffset > size || (size - tableOffset) / entry < count) return false;
-    // A table running into the pixels would read pixel bytes as colours.
-    if (pixelOffset < tableOffset + static_cast<std::uint64_t>(count) * entry) return false;
-    palette.resize(count);
-    for (std::uint32_t i = 0; i < count; ++i) {
-      const std::uint8_t* e = data + tableOffset + i * entry;
-      palette[i] = 0xFF000000u | (e[2] << 16) | (e[1] << 8) | e[0];
-    }
+// The colour table of a depth up to 8 bits, which must end before the pixels.
+bool ReadPalette(const std::uint8_t* data, std::size_t size, const Layout& layout,
+                 std::vector<std::uint32_t>& palette) {
+  if (layout.bits > 8) return true;
+  const std::uint32_t most = 1u << layout.bits;
+  const std::uint32_t count = layout.colorsUsed == 0 || layout.colorsUsed > most ? most : layout.colorsUsed;
+  const std::size_t entry = layout.headerSize == kCoreHeader ? 3 : 4;
+  if (layout.tableOffset > size || (size - layout.tableOffset) / entry < count) return false;
+  // A table running into the pixels would read pixel bytes as colours.
+  if (layout.pixelOffset < layout.tableOffset + static_cast<std::uint64_t>(count) * entry) return false;
+  palette.resize(count);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint8_t* e = data + layout.tableOffset + i * entry;
+    palette[i] = 0xFF000000u | (e[2] << 16) | (e[1] << 8) | e[0];
   }
+  return true;
+}
 
-  // Pixel rows: padded to four bytes, except that the last row in the file
-  // may lack its padding.
+// The pixel rows into top-down 0xAARRGGBB. Rows are padded to four bytes,
+// except that the last row in the file may lack its padding.
+bool DecodeRows(const std::uint8_t* data, std::size_t size, const Layout& layout,
+                const std::vector<std::uint32_t>& palette, Image& result) {
+  const std::int64_t width = layout.width, height = layout.height;
+  const std::uint32_t bits = layout.bits;
   const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bits + 7) / 8;
   const std::uint64_t stride = (static_cast<std::uint64_t>(width) * bits + 31) / 32 * 4;
-  if (pixelOffset > size || size - pixelOffset < stride * (height - 1) + rowBytes) return false;
+  if (layout.pixelOffset > size || size - layout.pixelOffset < stride * (height - 1) + rowBytes) return false;
 
-  const Channel red(masks[0]), green(masks[1]), blue(masks[2]), alpha(masks[3]);
-  Image result;
+  const Channel red(layout.masks[0]), green(layout.masks[1]), blue(layout.masks[2]), alpha(layout.masks[3]);
   result.width = static_cast<int>(width);
   result.height = static_cast<int>(height);
   result.pixels.resize(static_cast<std::size_t>(width * height));
   for (std::int64_t row = 0; row < height; ++row) {
-    const std::uint8_t* in = data + pixelOffset + stride * row;
-    const std::int64_t target = topDown ? row : height - 1 - row;
+    const std::uint8_t* in = data + layout.pixelOffset + stride * row;
+    const std::int64_t target = layout.topDown ? row : height - 1 - row;
     std::uint32_t* out = result.pixels.data() + target * width;
     for (std::int64_t x = 0; x < width; ++x) {
       std::uint32_t pixel;
@@ -193,6 +217,18 @@ bool DecodeBitmap(const std::uint8_t* data, std::size_t size, Image& image) {
       out[x] = pixel;
     }
   }
+  return true;
+}
+
+}  // namespace
+
+bool DecodeBitmap(const std::uint8_t* data, std::size_t size, Image& image) {
+  Layout layout;
+  std::vector<std::uint32_t> palette;
+  Image result;
+  if (!ReadHeaders(data, size, layout) || !ReadMasks(data, size, layout) ||
+      !ReadPalette(data, size, layout, palette) || !DecodeRows(data, size, layout, palette, result))
+    return false;
   image = std::move(result);
   return true;
 }

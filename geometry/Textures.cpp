@@ -94,6 +94,122 @@ void ApplySame(const TextureLevel& level, Textures& textures, unsigned n) {
   }
 }
 
+// The bitmap region of a wrapped layer: its corners 1 (x) and 3 (y) and
+// the differences between its corners. They are signed: a mirrored or
+// non-rectangular region has negative ones.
+struct WrapRegion {
+  double c1x, c3y;
+  double dx10, dx21, dx30;
+  double dy10, dy21, dy23, dy30;
+};
+
+WrapRegion RegionOf(const std::array<TexCoord, 4>& c) {
+  WrapRegion g{};
+  g.c1x = c[1].first;
+  g.c3y = c[3].second;
+  g.dx10 = static_cast<double>(c[1].first) - c[0].first;
+  g.dx21 = static_cast<double>(c[2].first) - c[1].first;
+  g.dx30 = static_cast<double>(c[3].first) - c[0].first;
+  g.dy10 = static_cast<double>(c[1].second) - c[0].second;
+  g.dy21 = static_cast<double>(c[2].second) - c[1].second;
+  g.dy23 = static_cast<double>(c[2].second) - c[3].second;
+  g.dy30 = static_cast<double>(c[3].second) - c[0].second;
+  return g;
+}
+
+// Per column (indexed by its point): its edge's height summed over all rows
+// of the layer, and the pixels earlier rows used on its two edges.
+struct WrapColumns {
+  std::vector<double> total;
+  std::vector<double> usedLeft;   // Bv
+  std::vector<double> usedRight;  // Cv
+};
+
+// One row of faces (ring r to r + 1), per point: the lower, upper and side
+// edge lengths; and the lower and upper widths over the layer's columns.
+struct WrapRow {
+  std::vector<double> segLo, segUp, height;
+  double lenLo = 0.0;  // Llo
+  double lenUp = 0.0;  // Lup
+};
+
+// What a row carries from one column to the next: the widths used on its
+// lower and upper edge, and the last column's side slopes.
+struct WrapRun {
+  double accLo = 0.0, accUp = 0.0;
+  double vL = 0.0, vR = 0.0;
+};
+
+void MeasureRow(const std::vector<Area>& rings, std::size_t r, const Columns& columns, WrapRow& row) {
+  const unsigned n = columns.n;
+  const auto pos = [&rings](std::size_t ring, unsigned p) -> const Point& { return rings[ring].Points()[p]; };
+  for (unsigned p = 0; p < n; ++p) {
+    const unsigned p1 = (p + 1) % n;
+    row.segLo[p] = Distance(pos(r, p), pos(r, p1));
+    row.segUp[p] = Distance(pos(r + 1, p), pos(r + 1, p1));
+    row.height[p] = Distance(pos(r, p), pos(r + 1, p));
+  }
+  row.lenLo = row.lenUp = 0.0;
+  for (unsigned j = 0; j < columns.count; ++j) {
+    row.lenLo += row.segLo[columns.At(j)];
+    row.lenUp += row.segUp[columns.At(j)];
+  }
+}
+
+// The corners of the face of column q in `row`, the row's first column
+// when `first`; moves `run` and the columns' used heights on.
+void WrapFace(const WrapRegion& g, const WrapRow& row, unsigned q, bool first, WrapRun& run,
+              WrapColumns& columns, FaceTexture& face) {
+  const std::size_t n = row.height.size();
+  const unsigned q1 = static_cast<unsigned>((q + 1) % n);
+  const double hq = row.height[q];
+  const double hq1 = row.height[q1];
+  const double Hq = columns.total[q];
+  const double Hq1 = columns.total[q1];
+  const double bv = columns.usedLeft[q];
+  const double cv = columns.usedRight[q];
+  const double kA = first ? Div(g.dy21, Hq) : run.vL;
+  const double kB = first ? Div(g.dy30, Hq1) : run.vR;
+
+  double dR0 = 0.0, dR1 = 0.0, dL0 = 0.0, dL1 = 0.0;
+  if (g.dx21 != 0.0) {
+    dR0 = Div((Hq - Div(bv, kA)) * g.dx21, Hq);
+    dR1 = Div((Hq - Div(kA * hq + bv, kA)) * g.dx21, Hq);
+  }
+  if (g.dx30 != 0.0) {
+    dL0 = Div(-(Hq1 - Div(cv, kB)) * g.dx30, Hq1);
+    dL1 = Div(-(Hq1 - Div(kB * hq1 + cv, kB)) * g.dx30, Hq1);
+  }
+  const double sLo = Div(g.dx10 + dR0 + dL0, row.lenLo);
+  const double sUp = Div(g.dx10 + dR1 + dL1, row.lenUp);
+
+  const double restLo0 = row.lenLo - Div(run.accLo, sLo);
+  const double restLo1 = row.lenLo - Div(row.segLo[q] * sLo + run.accLo, sLo);
+  double tY0 = 0.0, tY1 = 0.0, bY0 = 0.0, bY1 = 0.0;
+  if (g.dy10 != 0.0) {
+    tY0 = Div(-restLo0 * g.dy10, row.lenLo);
+    tY1 = Div(-restLo1 * g.dy10, row.lenLo);
+  }
+  if (g.dy23 != 0.0) {
+    bY0 = Div(restLo0 * g.dy23, row.lenLo);
+    bY1 = Div(restLo1 * g.dy23, row.lenLo);
+  }
+  run.vL = Div(g.dy30 + bY0 + tY0, Hq);
+  run.vR = Div(g.dy30 + bY1 + tY1, Hq1);
+
+  const double accLo = run.accLo, accUp = run.accUp;
+  face.coords[0] = {ToPixel(g.c1x + dR1 - accUp - row.segUp[q] * sUp),
+                    ToPixel(g.c3y + bY1 - run.vR * hq1 - cv)};
+  face.coords[1] = {ToPixel(g.c1x + dR1 - accUp), ToPixel(g.c3y + bY0 - run.vL * hq - bv)};
+  face.coords[2] = {ToPixel(g.c1x + dR0 - accLo), ToPixel(g.c3y + bY0 - bv)};
+  face.coords[3] = {ToPixel(g.c1x + dR0 - accLo - row.segLo[q] * sLo), ToPixel(g.c3y + bY1 - cv)};
+
+  run.accLo += row.segLo[q] * sLo;
+  run.accUp += row.segUp[q] * sUp;
+  columns.usedLeft[q] += run.vL * hq;
+  columns.usedRight[q] += run.vR * hq1;
+}
+
 // Spreads the bitmap region over the faces in proportion to their real
 // sizes. The start point sits on the region's right edge and the columns run
 // leftwards; the start ring sits on its lower edge and the rows run upwards.
@@ -101,106 +217,21 @@ void ApplySame(const TextureLevel& level, Textures& textures, unsigned n) {
 // lies below / beside it.
 void ApplyWrap(const TextureLevel& level, Textures& textures, unsigned n, const std::vector<Area>& rings) {
   const Columns columns = LayerColumns(level.startPoint, level.endPoint, n);
-  const auto pos = [&rings](std::size_t ring, unsigned p) -> const Point& { return rings[ring].Points()[p]; };
-
-  // Corner differences are signed: a mirrored or non-rectangular region has
-  // negative ones.
-  const auto& c = level.coords;
-  const double c1x = c[1].first;
-  const double c3y = c[3].second;
-  const double dx10 = static_cast<double>(c[1].first) - c[0].first;
-  const double dx21 = static_cast<double>(c[2].first) - c[1].first;
-  const double dx30 = static_cast<double>(c[3].first) - c[0].first;
-  const double dy10 = static_cast<double>(c[1].second) - c[0].second;
-  const double dy21 = static_cast<double>(c[2].second) - c[1].second;
-  const double dy23 = static_cast<double>(c[2].second) - c[3].second;
-  const double dy30 = static_cast<double>(c[3].second) - c[0].second;
-
-  // Per point: the column edge's height summed over all rows of the layer.
-  std::vector<double> total(n, 0.0);
+  const WrapRegion region = RegionOf(level.coords);
+  WrapColumns used{std::vector<double>(n, 0.0), std::vector<double>(n, 0.0), std::vector<double>(n, 0.0)};
   for (std::size_t r = level.startArea; r < level.endArea; ++r)
-    for (unsigned p = 0; p < n; ++p) total[p] += Distance(pos(r, p), pos(r + 1, p));
+    for (unsigned p = 0; p < n; ++p)
+      used.total[p] += Distance(rings[r].Points()[p], rings[r + 1].Points()[p]);
 
-  // Per column (indexed by its point): pixels already used by earlier rows on
-  // its two edges.
-  std::vector<double> usedLeft(n, 0.0);   // Bv
-  std::vector<double> usedRight(n, 0.0);  // Cv
-
-  std::vector<double> segLo(n), segUp(n), height(n);
+  WrapRow row{std::vector<double>(n), std::vector<double>(n), std::vector<double>(n)};
   for (std::size_t r = level.startArea; r < level.endArea; ++r) {
-    double lenLo = 0.0;  // Llo
-    double lenUp = 0.0;  // Lup
-    for (unsigned p = 0; p < n; ++p) {
-      const unsigned p1 = (p + 1) % n;
-      segLo[p] = Distance(pos(r, p), pos(r, p1));
-      segUp[p] = Distance(pos(r + 1, p), pos(r + 1, p1));
-      height[p] = Distance(pos(r, p), pos(r + 1, p));
-    }
-    for (unsigned j = 0; j < columns.count; ++j) {
-      lenLo += segLo[columns.At(j)];
-      lenUp += segUp[columns.At(j)];
-    }
-
-    double accLo = 0.0;
-    double accUp = 0.0;
-    double kA = 0.0;
-    double kB = 0.0;
-    double vL = 0.0;
-    double vR = 0.0;
+    MeasureRow(rings, r, columns, row);
+    WrapRun run;
     for (unsigned j = 0; j < columns.count; ++j) {
       const unsigned q = columns.At(j);
-      const unsigned q1 = (q + 1) % n;
-      const double hq = height[q];
-      const double hq1 = height[q1];
-      const double Hq = total[q];
-      const double Hq1 = total[q1];
-      const double bv = usedLeft[q];
-      const double cv = usedRight[q];
-      if (j == 0) {
-        kA = Div(dy21, Hq);
-        kB = Div(dy30, Hq1);
-      } else {
-        kA = vL;
-        kB = vR;
-      }
-
-      double dR0 = 0.0, dR1 = 0.0, dL0 = 0.0, dL1 = 0.0;
-      if (dx21 != 0.0) {
-        dR0 = Div((Hq - Div(bv, kA)) * dx21, Hq);
-        dR1 = Div((Hq - Div(kA * hq + bv, kA)) * dx21, Hq);
-      }
-      if (dx30 != 0.0) {
-        dL0 = Div(-(Hq1 - Div(cv, kB)) * dx30, Hq1);
-        dL1 = Div(-(Hq1 - Div(kB * hq1 + cv, kB)) * dx30, Hq1);
-      }
-      const double sLo = Div(dx10 + dR0 + dL0, lenLo);
-      const double sUp = Div(dx10 + dR1 + dL1, lenUp);
-
-      const double restLo0 = lenLo - Div(accLo, sLo);
-      const double restLo1 = lenLo - Div(segLo[q] * sLo + accLo, sLo);
-      double tY0 = 0.0, tY1 = 0.0, bY0 = 0.0, bY1 = 0.0;
-      if (dy10 != 0.0) {
-        tY0 = Div(-restLo0 * dy10, lenLo);
-        tY1 = Div(-restLo1 * dy10, lenLo);
-      }
-      if (dy23 != 0.0) {
-        bY0 = Div(restLo0 * dy23, lenLo);
-        bY1 = Div(restLo1 * dy23, lenLo);
-      }
-      vL = Div(dy30 + bY0 + tY0, Hq);
-      vR = Div(dy30 + bY1 + tY1, Hq1);
-
       FaceTexture& face = textures.faces[r * n + 1 + q];
       SetSideCorners(face, r, q, n);
-      face.coords[0] = {ToPixel(c1x + dR1 - accUp - segUp[q] * sUp), ToPixel(c3y + bY1 - vR * hq1 - cv)};
-      face.coords[1] = {ToPixel(c1x + dR1 - accUp), ToPixel(c3y + bY0 - vL * hq - bv)};
-      face.coords[2] = {ToPixel(c1x + dR0 - accLo), ToPixel(c3y + bY0 - bv)};
-      face.coords[3] = {ToPixel(c1x + dR0 - accLo - segLo[q] * sLo), ToPixel(c3y + bY1 - cv)};
-
-      accLo += segLo[q] * sLo;
-      accUp += segUp[q] * sUp;
-      usedLeft[q] += vL * hq;
-      usedRight[q] += vR * hq1;
+      WrapFace(region, row, q, j == 0, run, used, face);
     }
   }
 }

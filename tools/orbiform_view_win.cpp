@@ -83,6 +83,63 @@ std::unique_ptr<RoundObject> ReadProject(const std::wstring& project) {
   return object;
 }
 
+// Registers the host window's class and makes the window (its size from
+// --size, remembering --shot); null when it cannot be made.
+HWND CreateHost(HINSTANCE instance, const std::wstring& title, int argc, wchar_t** argv) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = HostProc;
+  wc.hInstance = instance;
+  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = L"OrbiformView";
+  ::RegisterClassW(&wc);
+  int width = 640, height = 560;
+  for (int i = 2; i + 1 < argc; i += 2) {
+    const std::vector<float> v = Numbers(argv[i + 1]);
+    if (std::wstring(argv[i]) == L"--shot") g_shot = argv[i + 1];
+    if (std::wstring(argv[i]) == L"--size" && v.size() == 2) {
+      width = static_cast<int>(v[0]);
+      height = static_cast<int>(v[1]);
+    }
+  }
+  return ::CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
+                           width, height, nullptr, nullptr, instance, nullptr);
+}
+
+// Sets the toolbar, selection, label scale and camera the options name;
+// returns --seconds (0: stay until closed).
+unsigned ApplyOptions(ViewPane& pane, int argc, wchar_t** argv) {
+  unsigned seconds = 0;
+  for (int i = 2; i + 1 < argc; i += 2) {
+    const std::wstring option = argv[i];
+    const std::vector<float> v = Numbers(argv[i + 1]);
+    if (v.empty()) continue;
+    Camera& camera = pane.CameraState();
+    if (option == L"--flags") {
+      const int flags = static_cast<int>(v[0]);
+      for (int bit = 0; bit < 4; ++bit)
+        ::SendMessageW(pane.Toolbar(), TB_CHECKBUTTON, IDM_VIEW_SHOW_NUMBERS + bit, (flags >> bit) & 1);
+      ::SendMessageW(pane.Handle(), WM_COMMAND, IDM_VIEW_SHOW_NUMBERS, 0);
+    }
+    if (option == L"--face" && v[0] >= 0)
+      pane.ApplySelection(Selection::Face(static_cast<std::size_t>(v[0])));
+    if (option == L"--layer" && v[0] >= 0)
+      pane.ApplySelection(Selection::Layer(static_cast<std::size_t>(v[0])));
+    if (option == L"--scale") pane.SetLabelScale(v[0]);
+    if (option == L"--seconds") seconds = static_cast<unsigned>(v[0]);
+    if (option == L"--distance") camera.distance = v[0];
+    if (option == L"--rotate" && v.size() == 3) {
+      camera.rotationX = v[0];
+      camera.rotationY = v[1];
+      camera.rotationZ = v[2];
+    }
+    if (option == L"--eye" && v.size() == 2) {
+      camera.eyeX = v[0];
+      camera.eyeY = v[1];
+    }
+  }
+  return seconds;
+}
+
 }  // namespace
 
 int main() {
@@ -104,23 +161,7 @@ int main() {
   }
 
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = HostProc;
-  wc.hInstance = instance;
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = L"OrbiformView";
-  ::RegisterClassW(&wc);
-  int width = 640, height = 560;
-  for (int i = 2; i + 1 < argc; i += 2) {
-    const std::vector<float> v = Numbers(argv.get()[i + 1]);
-    if (std::wstring(argv.get()[i]) == L"--shot") g_shot = argv.get()[i + 1];
-    if (std::wstring(argv.get()[i]) == L"--size" && v.size() == 2) {
-      width = static_cast<int>(v[0]);
-      height = static_cast<int>(v[1]);
-    }
-  }
-  HWND window = ::CreateWindowExW(0, wc.lpszClassName, project.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                  0, 0, width, height, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateHost(instance, project, argc, argv.get());
   if (!window) return 1;
   RECT client{};
   ::GetClientRect(window, &client);
@@ -141,33 +182,7 @@ int main() {
     return 1;
   }
 
-  unsigned seconds = 0;
-  for (int i = 2; i + 1 < argc; i += 2) {
-    const std::wstring option = argv.get()[i];
-    const std::vector<float> v = Numbers(argv.get()[i + 1]);
-    if (v.empty()) continue;
-    Camera& camera = pane.CameraState();
-    if (option == L"--flags") {
-      const int flags = static_cast<int>(v[0]);
-      for (int bit = 0; bit < 4; ++bit)
-        ::SendMessageW(pane.Toolbar(), TB_CHECKBUTTON, IDM_VIEW_SHOW_NUMBERS + bit, (flags >> bit) & 1);
-      ::SendMessageW(pane.Handle(), WM_COMMAND, IDM_VIEW_SHOW_NUMBERS, 0);
-    }
-    if (option == L"--face") pane.ApplySelection(static_cast<INT_PTR>(v[0]));
-    if (option == L"--layer") pane.ApplySelection(-6 - static_cast<INT_PTR>(v[0]));
-    if (option == L"--scale") pane.SetLabelScale(v[0]);
-    if (option == L"--seconds") seconds = static_cast<unsigned>(v[0]);
-    if (option == L"--distance") camera.distance = v[0];
-    if (option == L"--rotate" && v.size() == 3) {
-      camera.rotationX = v[0];
-      camera.rotationY = v[1];
-      camera.rotationZ = v[2];
-    }
-    if (option == L"--eye" && v.size() == 2) {
-      camera.eyeX = v[0];
-      camera.eyeY = v[1];
-    }
-  }
+  const unsigned seconds = ApplyOptions(pane, argc, argv.get());
   if (seconds) ::SetTimer(window, 1, seconds * 1000, nullptr);
   if (!g_shot.empty()) ::SetTimer(window, 2, 1000, nullptr);
   ::InvalidateRect(pane.RenderHandle(), nullptr, FALSE);

@@ -62,13 +62,12 @@ int main() {
   edit.SetDialogs(nullptr, dialog->Handle());
   ::ShowWindow(frame.Handle(), SW_SHOWNORMAL);
 
-  const INT_PTR selection = layer ? -6 : 2;
-  ::SendMessageW(texture.Handle(), TWM_SELECT, mwWinAPI::ParamOf(selection),
-                 reinterpret_cast<LPARAM>(&handler));
+  const views::Selection selection = layer ? views::Selection::Layer(0) : views::Selection::Face(2);
+  ::SendMessageW(texture.Handle(), TWM_SELECT, selection.ToParam(), reinterpret_cast<LPARAM>(&handler));
   if (layer)
     ::SendMessageW(edit.Handle(), TWM_SELECT_LAYER, 0, 0);
   else
-    ::SendMessageW(edit.Handle(), TWM_SELECT, mwWinAPI::ParamOf(selection), 0);
+    ::SendMessageW(edit.Handle(), TWM_SELECT, selection.ToParam(), 0);
   testui::PumpUntil([] { return false; }, seconds * 1000);
   dialog.reset();
   ::DestroyWindow(frame.Handle());

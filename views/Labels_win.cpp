@@ -208,11 +208,24 @@ bool MakeDigitMeshes(std::array<GlyphMesh, 10>& digits) {
   return all;
 }
 
-bool RenderView::MakeDigitAtlas() {
-  // Bounds of all digits (em) with a margin, so that one cell size fits all.
+namespace {
+
+constexpr UINT kCellHeight = 128;
+constexpr float kAtlasMargin = 0.02f;
+
+// The atlas's layout: the bounds of all digits (em) with a margin, so that
+// one cell size fits all; ten cells side by side, kCellHeight high.
+struct DigitCells {
+  float left = 0, bottom = 0, right = 0, top = 0;
+  UINT cellWidth = 0;
+  UINT atlasWidth = 1;
+};
+
+// False when the digits have no extent.
+bool LayOutCells(const std::array<GlyphMesh, 10>& digits, DigitCells& cells) {
   float left = 0, bottom = 0, right = 0, top = 0;
   bool any = false;
-  for (const GlyphMesh& m : *digits_)
+  for (const GlyphMesh& m : digits)
     for (const MeshVertex& v : m.vertices) {
       left = any ? std::min(left, v.x) : v.x;
       right = any ? std::max(right, v.x) : v.x;
@@ -221,92 +234,105 @@ bool RenderView::MakeDigitAtlas() {
       any = true;
     }
   if (!any || right <= left || top <= bottom) return false;
-  const float margin = 0.02f;
-  left -= margin;
-  bottom -= margin;
-  right += margin;
-  top += margin;
-  constexpr UINT kCellHeight = 128;
-  const UINT cellWidth = static_cast<UINT>(std::ceil(kCellHeight * (right - left) / (top - bottom)));
-  UINT atlasWidth = 1;
-  while (atlasWidth < cellWidth * 10) atlasWidth <<= 1;
+  cells.left = left - kAtlasMargin;
+  cells.bottom = bottom - kAtlasMargin;
+  cells.right = right + kAtlasMargin;
+  cells.top = top + kAtlasMargin;
+  cells.cellWidth =
+      static_cast<UINT>(std::ceil(kCellHeight * (cells.right - cells.left) / (cells.top - cells.bottom)));
+  cells.atlasWidth = 1;
+  while (cells.atlasWidth < cells.cellWidth * 10) cells.atlasWidth <<= 1;
+  return true;
+}
 
-  ComRef<IDirect3DTexture9> atlas;
-  ComRef<IDirect3DSurface9> target, oldTarget, oldDepth;
-  if (FAILED(device_->CreateTexture(atlasWidth, kCellHeight, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
-                                    D3DPOOL_DEFAULT, atlas.GetAddressOf(), nullptr)) ||
-      FAILED(atlas->GetSurfaceLevel(0, target.GetAddressOf())) ||
-      FAILED(device_->GetRenderTarget(0, oldTarget.GetAddressOf())))
-    return false;
-  device_->GetDepthStencilSurface(oldDepth.GetAddressOf());
+// Draws each digit's mesh seen from the front into its cell of `target`,
+// its bounds filling the cell; the device's target, depth surface, viewport
+// and states are put back. False when the scene could not begin.
+bool DrawDigitCells(IDirect3DDevice9& device, IDirect3DSurface9* target,
+                    const std::array<GlyphMesh, 10>& digits, const DigitCells& cells) {
+  ComRef<IDirect3DSurface9> oldTarget, oldDepth;
+  if (FAILED(device.GetRenderTarget(0, oldTarget.GetAddressOf()))) return false;
+  device.GetDepthStencilSurface(oldDepth.GetAddressOf());
   D3DVIEWPORT9 oldViewport{};
-  device_->GetViewport(&oldViewport);
-  device_->SetRenderTarget(0, target.Get());
-  device_->SetDepthStencilSurface(nullptr);
-  device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
-  device_->SetRenderState(D3DRS_LIGHTING, FALSE);
-  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  device_->SetTexture(0, nullptr);
+  device.GetViewport(&oldViewport);
+  device.SetRenderTarget(0, target);
+  device.SetDepthStencilSurface(nullptr);
+  device.SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  device.SetRenderState(D3DRS_LIGHTING, FALSE);
+  device.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device.SetTexture(0, nullptr);
   // Transparent white, so that filtered edges stay white.
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00FFFFFF, 1.0f, 0);
+  device.Clear(0, nullptr, D3DCLEAR_TARGET, 0x00FFFFFF, 1.0f, 0);
   bool drawn = false;
-  if (SUCCEEDED(device_->BeginScene())) {
-    // Each digit's mesh seen from the front, its bounds filling the cell.
+  if (SUCCEEDED(device.BeginScene())) {
     const D3DMATRIX identity = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}};
     D3DMATRIX ortho = identity;
-    ortho._11 = 2 / (right - left);
-    ortho._22 = 2 / (top - bottom);
+    ortho._11 = 2 / (cells.right - cells.left);
+    ortho._22 = 2 / (cells.top - cells.bottom);
     ortho._33 = 0.5f;
-    ortho._41 = (left + right) / (left - right);
-    ortho._42 = (top + bottom) / (bottom - top);
+    ortho._41 = (cells.left + cells.right) / (cells.left - cells.right);
+    ortho._42 = (cells.top + cells.bottom) / (cells.bottom - cells.top);
     ortho._43 = 0.5f;
-    device_->SetTransform(D3DTS_WORLD, &identity);
-    device_->SetTransform(D3DTS_VIEW, &identity);
-    device_->SetTransform(D3DTS_PROJECTION, &ortho);
-    device_->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL);
+    device.SetTransform(D3DTS_WORLD, &identity);
+    device.SetTransform(D3DTS_VIEW, &identity);
+    device.SetTransform(D3DTS_PROJECTION, &ortho);
+    device.SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL);
     for (UINT d = 0; d < 10; ++d) {
-      const GlyphMesh& m = (*digits_)[d];
-      const D3DVIEWPORT9 cell{d * cellWidth, 0, cellWidth, kCellHeight, 0, 1};
-      device_->SetViewport(&cell);
+      const GlyphMesh& m = digits[d];
+      const D3DVIEWPORT9 cell{d * cells.cellWidth, 0, cells.cellWidth, kCellHeight, 0, 1};
+      device.SetViewport(&cell);
       if (!m.indices.empty())
-        device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(m.vertices.size()),
-                                        static_cast<UINT>(m.indices.size() / 3), m.indices.data(),
-                                        D3DFMT_INDEX16, m.vertices.data(), sizeof(MeshVertex));
+        device.DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(m.vertices.size()),
+                                      static_cast<UINT>(m.indices.size() / 3), m.indices.data(),
+                                      D3DFMT_INDEX16, m.vertices.data(), sizeof(MeshVertex));
     }
-    device_->EndScene();
+    device.EndScene();
     drawn = true;
   }
-  device_->SetRenderTarget(0, oldTarget.Get());
-  device_->SetDepthStencilSurface(oldDepth.Get());
-  device_->SetViewport(&oldViewport);
-  device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
-  if (!drawn) return false;
+  device.SetRenderTarget(0, oldTarget.Get());
+  device.SetDepthStencilSurface(oldDepth.Get());
+  device.SetViewport(&oldViewport);
+  device.SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  device.SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+  return drawn;
+}
 
-  // Each quad covers only its own digit (less to fill), cut from its cell.
-  for (int d = 0; d < 10; ++d) {
-    const GlyphMesh& m = (*digits_)[d];
-    if (m.vertices.empty()) {
-      digitShapes_[d] = LabelShape{{}, {}, {}, m.advance};
-      continue;
-    }
-    float l = m.vertices[0].x, r = l, b = m.vertices[0].y, t = b;
-    for (const MeshVertex& v : m.vertices) {
-      l = std::min(l, v.x);
-      r = std::max(r, v.x);
-      b = std::min(b, v.y);
-      t = std::max(t, v.y);
-    }
-    l = std::max(left, l - margin);
-    r = std::min(right, r + margin);
-    b = std::max(bottom, b - margin);
-    t = std::min(top, t + margin);
-    const auto u = [&](float x) {
-      return (d * cellWidth + (x - left) / (right - left) * cellWidth) / static_cast<float>(atlasWidth);
-    };
-    const auto v = [&](float y) { return (top - y) / (top - bottom); };
-    digitShapes_[d] = QuadShape(l, b, r, t, {u(l), v(t)}, {u(r), v(b)}, m.advance);
+// Digit d's quad: it covers only its own digit (less to fill), cut from
+// its cell.
+LabelShape DigitShape(const GlyphMesh& m, int d, const DigitCells& cells) {
+  if (m.vertices.empty()) return LabelShape{{}, {}, {}, m.advance};
+  float l = m.vertices[0].x, r = l, b = m.vertices[0].y, t = b;
+  for (const MeshVertex& v : m.vertices) {
+    l = std::min(l, v.x);
+    r = std::max(r, v.x);
+    b = std::min(b, v.y);
+    t = std::max(t, v.y);
   }
+  l = std::max(cells.left, l - kAtlasMargin);
+  r = std::min(cells.right, r + kAtlasMargin);
+  b = std::max(cells.bottom, b - kAtlasMargin);
+  t = std::min(cells.top, t + kAtlasMargin);
+  const auto u = [&](float x) {
+    return (d * cells.cellWidth + (x - cells.left) / (cells.right - cells.left) * cells.cellWidth) /
+           static_cast<float>(cells.atlasWidth);
+  };
+  const auto v = [&](float y) { return (cells.top - y) / (cells.top - cells.bottom); };
+  return QuadShape(l, b, r, t, {u(l), v(t)}, {u(r), v(b)}, m.advance);
+}
+
+}  // namespace
+
+bool RenderView::MakeDigitAtlas() {
+  DigitCells cells;
+  if (!LayOutCells(*digits_, cells)) return false;
+  ComRef<IDirect3DTexture9> atlas;
+  ComRef<IDirect3DSurface9> target;
+  if (FAILED(device_->CreateTexture(cells.atlasWidth, kCellHeight, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                    D3DPOOL_DEFAULT, atlas.GetAddressOf(), nullptr)) ||
+      FAILED(atlas->GetSurfaceLevel(0, target.GetAddressOf())) ||
+      !DrawDigitCells(*device_.Get(), target.Get(), *digits_, cells))
+    return false;
+  for (int d = 0; d < 10; ++d) digitShapes_[d] = DigitShape((*digits_)[d], d, cells);
   digitAtlas_ = atlas;
   return true;
 }

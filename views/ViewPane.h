@@ -15,6 +15,7 @@
 #include "mwWinAPI/Window.h"
 #include "views/Camera.h"
 #include "views/RenderView.h"
+#include "views/Selection.h"
 
 struct _IMAGELIST;
 
@@ -75,9 +76,10 @@ class ViewPane : public mwWinAPI::Window {
   // without a view or outside.
   bool SetLabelScale(double scale);
 
-  // The main window's selection value: s >= 0 below the face count selects
-  // face s, s <= -6 selects layer -s - 6; then the 3D window is invalidated.
-  void ApplySelection(INT_PTR selection);
+  // A face below the face count or a layer below the layer count is shown
+  // selected (nothing and cleared change nothing); then the 3D window is
+  // invalidated.
+  void ApplySelection(Selection selection);
 
   Camera& CameraState() { return camera_; }
   const Camera& CameraState() const { return camera_; }

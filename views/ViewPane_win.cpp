@@ -62,7 +62,7 @@ void ShowBusy(bool busy) {
 std::int16_t X(LPARAM l) { return static_cast<std::int16_t>(LOWORD(l)); }
 std::int16_t Y(LPARAM l) { return static_cast<std::int16_t>(HIWORD(l)); }
 
-int Clamped(long long value) { return value > INT_MAX ? INT_MAX : static_cast<int>(value); }
+int Clamped(std::size_t value) { return value > INT_MAX ? INT_MAX : static_cast<int>(value); }
 
 }  // namespace
 
@@ -268,14 +268,13 @@ void ViewPane::SelectLayer(int index) {
 
 bool ViewPane::SetLabelScale(double scale) { return view_ && view_->SetLabelScale(scale); }
 
-void ViewPane::ApplySelection(INT_PTR selection) {
-  const long long s = selection;
-  if (s >= 0) {
+void ViewPane::ApplySelection(Selection selection) {
+  if (selection.IsFace()) {
     SelectLayer(-2);
-    SelectArea(Clamped(s));
-  } else if (s <= -6) {
+    SelectArea(Clamped(selection.Index()));
+  } else if (selection.IsLayer()) {
     SelectArea(-2);
-    SelectLayer(Clamped(-(s + 6)));
+    SelectLayer(Clamped(selection.Index()));
   }
   InvalidateRender(false);
 }

@@ -160,7 +160,9 @@ class Texturing : public ::testing::Test {
 
   RoundObject& Object() { return *handler_.Current(); }
   TextureLevel& Layer0() { return Object().GetTextureLevel(0); }
-  void SelectLayer0() { ::SendMessageW(texture_.Handle(), TWM_SELECT, mwWinAPI::ParamOf(-6), Handler()); }
+  void SelectLayer0() {
+    ::SendMessageW(texture_.Handle(), TWM_SELECT, views::Selection::Layer(0).ToParam(), Handler());
+  }
   LPARAM Handler() { return reinterpret_cast<LPARAM>(&handler_); }
   void Drag(POINT from, POINT to) {
     HWND w = texture_.Handle();
@@ -295,13 +297,13 @@ TEST_F(Texturing, BrokenBitmapsAndStaleSelectionsShowNothingWrong) {
   EXPECT_EQ(texture_.Corners().size(), 4u);  // the corners are still shown
   Print(texture_.Handle());
 
-  ::SendMessageW(texture_.Handle(), TWM_SELECT, mwWinAPI::ParamOf(-6 - 5), Handler());
-  EXPECT_EQ(texture_.Selection(), -1);
+  ::SendMessageW(texture_.Handle(), TWM_SELECT, views::Selection::Layer(5).ToParam(), Handler());
+  EXPECT_EQ(texture_.Selection(), views::Selection::None());
   EXPECT_TRUE(texture_.Corners().empty());
   Object().SetTexCoordsValid(false);
   Layer0().endPoint = 999;  // cannot be applied: the faces stay invalid
   ::SendMessageW(texture_.Handle(), TWM_SELECT, 3, Handler());
-  EXPECT_EQ(texture_.Selection(), -1);
+  EXPECT_EQ(texture_.Selection(), views::Selection::None());
   SelectLayer0();
   handler_.ClearAll();
   ::SendMessageW(texture_.Handle(), TWM_RELOAD, 0, 0);

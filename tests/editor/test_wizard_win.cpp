@@ -391,11 +391,13 @@ TEST_F(Wizard, FinalPageAutoCoordinatesBrowseAndCornerBalloons) {
   mwtest::TempFolder folder;
   const std::wstring bitmap = folder.Path(L"wand.bmp");
   {
-    // A 64 x 32 bitmap's headers; the pixels do not matter here.
+    // A top-down 64 x 32 bitmap's headers (height -32); the pixels do not
+    // matter here.
     unsigned char header[54] = {'B', 'M'};
     header[14] = 40;
     header[18] = 64;
-    header[22] = 32;
+    header[22] = 0xE0;
+    header[23] = header[24] = header[25] = 0xFF;
     header[26] = 1;
     header[28] = 24;
     std::ofstream(bitmap.c_str(), std::ios::binary)

@@ -283,6 +283,85 @@ int WaitLog(const std::wstring& title, const std::wstring& wanted, int seconds) 
   return found ? 0 : Fail(L"no line with " + wanted);
 }
 
+// Prints the texts of the window's static controls.
+int PrintTexts(HWND top) {
+  Child child;
+  child.kinds = {L"Static"};
+  child.byCaption = true;
+  ::EnumChildWindows(top, MatchChild, reinterpret_cast<LPARAM>(&child));
+  std::fputws(child.all.c_str(), stdout);
+  return 0;
+}
+
+// Posts a click of the button with `caption`.
+int PressByCaption(HWND top, const std::wstring& caption) {
+  Child child;
+  child.kinds = {L"Button"};
+  child.byCaption = true;
+  child.caption = caption;
+  ::EnumChildWindows(top, MatchChild, reinterpret_cast<LPARAM>(&child));
+  if (!child.found) return Fail(L"no button " + caption);
+  ::PostMessageW(::GetParent(child.found), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(child.found), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(child.found));
+  return 0;
+}
+
+// Clicks button `id` (`name` as the script gave it), checking a radio
+// button or check box first as a click would.
+int ClickButton(HWND top, int id, const std::wstring& name) {
+  HWND button = FindControl(top, id, {L"Button"});
+  if (!button) return Fail(L"no button " + name);
+  const LONG style = ::GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK;
+  if (style == BS_AUTORADIOBUTTON || style == BS_RADIOBUTTON || style == BS_AUTOCHECKBOX ||
+      style == BS_CHECKBOX) {
+    // The group's other radio buttons go off, as a click would do.
+    if (style == BS_AUTORADIOBUTTON || style == BS_RADIOBUTTON) {
+      HWND parent = ::GetParent(button);
+      for (HWND other = ::GetWindow(parent, GW_CHILD); other; other = ::GetWindow(other, GW_HWNDNEXT)) {
+        const LONG s = ::GetWindowLongW(other, GWL_STYLE) & BS_TYPEMASK;
+        wchar_t type[16] = {};
+        ::GetClassNameW(other, type, 16);
+        if (other != button && _wcsicmp(type, L"Button") == 0 &&
+            (s == BS_AUTORADIOBUTTON || s == BS_RADIOBUTTON) &&
+            ::GetNextDlgGroupItem(parent, other, FALSE) != nullptr)
+          Send(other, BM_SETCHECK, BST_UNCHECKED, 0);
+      }
+    }
+    Send(button, BM_SETCHECK, BST_CHECKED, 0);
+  }
+  // Sent, so that the next step sees its effect; a modal dialog that it
+  // opens only shortens the wait.
+  Send(::GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button),
+       kClickTimeout);
+  return 0;
+}
+
+// Selects entry `entry` of combo box or list box `id`, as the user would.
+int SelectEntry(HWND top, int id, const std::wstring& name, const std::wstring& entry) {
+  HWND list = FindControl(top, id, {L"ComboBox", L"ListBox"});
+  if (!list) return Fail(L"no list " + name);
+  wchar_t type[16] = {};
+  ::GetClassNameW(list, type, 16);
+  const bool combo = _wcsicmp(type, L"ComboBox") == 0;
+  const WPARAM index = static_cast<WPARAM>(_wtoi(entry.c_str()));
+  if (Send(list, combo ? CB_SETCURSEL : LB_SETCURSEL, index, 0) != static_cast<LRESULT>(index))
+    return Fail(L"no entry " + entry);
+  Notify(list, combo ? CBN_SELCHANGE : LBN_SELCHANGE);
+  return 0;
+}
+
+// Types `text` into edit `id` and leaves it.
+int TypeInto(HWND top, int id, const std::wstring& name, const std::wstring& text) {
+  HWND edit = FindControl(top, id, {L"Edit"});
+  if (!edit) return Fail(L"no edit " + name);
+  Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  // Typed, not set by the program: the edit is marked modified as typing
+  // marks it.
+  Send(edit, EM_SETMODIFY, TRUE, 0);
+  Notify(edit, EN_KILLFOCUS);
+  return 0;
+}
+
 int Run(const std::vector<std::wstring>& args) {
   const std::size_t n = args.size();
   const std::wstring command = n > 0 ? args[0] : L"";
@@ -300,30 +379,13 @@ int Run(const std::vector<std::wstring>& args) {
   if (n < 2) return 2;
   HWND top = WaitFor(args[1], 5);
   if (!top) return Fail(L"no window " + args[1]);
-  if (command == L"text" && n == 2) {
-    Child child;
-    child.kinds = {L"Static"};
-    child.byCaption = true;
-    ::EnumChildWindows(top, MatchChild, reinterpret_cast<LPARAM>(&child));
-    std::fputws(child.all.c_str(), stdout);
-    return 0;
-  }
+  if (command == L"text" && n == 2) return PrintTexts(top);
   if (command == L"close" && n == 2) return ::PostMessageW(top, WM_CLOSE, 0, 0) ? 0 : 1;
   if (command == L"tree" && n == 3) return SelectTreeItem(top, args[2]);
   if (command == L"drag" && n == 7)
     return Drag(top, args[2], _wtoi(args[3].c_str()), _wtoi(args[4].c_str()), _wtoi(args[5].c_str()),
                 _wtoi(args[6].c_str()));
-  if (command == L"press" && n == 3) {
-    Child child;
-    child.kinds = {L"Button"};
-    child.byCaption = true;
-    child.caption = args[2];
-    ::EnumChildWindows(top, MatchChild, reinterpret_cast<LPARAM>(&child));
-    if (!child.found) return Fail(L"no button " + args[2]);
-    ::PostMessageW(::GetParent(child.found), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(child.found), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(child.found));
-    return 0;
-  }
+  if (command == L"press" && n == 3) return PressByCaption(top, args[2]);
   if ((command == L"command" || command == L"post") && n == 3) {
     const WPARAM id = MAKEWPARAM(_wtoi(args[2].c_str()), 0);
     if (command == L"post") return ::PostMessageW(top, WM_COMMAND, id, 0) ? 0 : 1;
@@ -332,55 +394,9 @@ int Run(const std::vector<std::wstring>& args) {
   }
   if (n < 3) return 2;
   const int id = _wtoi(args[2].c_str());
-  if (command == L"click" && n == 3) {
-    HWND button = FindControl(top, id, {L"Button"});
-    if (!button) return Fail(L"no button " + args[2]);
-    const LONG style = ::GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK;
-    if (style == BS_AUTORADIOBUTTON || style == BS_RADIOBUTTON || style == BS_AUTOCHECKBOX ||
-        style == BS_CHECKBOX) {
-      // The group's other radio buttons go off, as a click would do.
-      if (style == BS_AUTORADIOBUTTON || style == BS_RADIOBUTTON) {
-        HWND parent = ::GetParent(button);
-        for (HWND other = ::GetWindow(parent, GW_CHILD); other; other = ::GetWindow(other, GW_HWNDNEXT)) {
-          const LONG s = ::GetWindowLongW(other, GWL_STYLE) & BS_TYPEMASK;
-          wchar_t type[16] = {};
-          ::GetClassNameW(other, type, 16);
-          if (other != button && _wcsicmp(type, L"Button") == 0 &&
-              (s == BS_AUTORADIOBUTTON || s == BS_RADIOBUTTON) &&
-              ::GetNextDlgGroupItem(parent, other, FALSE) != nullptr)
-            Send(other, BM_SETCHECK, BST_UNCHECKED, 0);
-        }
-      }
-      Send(button, BM_SETCHECK, BST_CHECKED, 0);
-    }
-    // Sent, so that the next step sees its effect; a modal dialog that it
-    // opens only shortens the wait.
-    Send(::GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button),
-         kClickTimeout);
-    return 0;
-  }
-  if (command == L"select" && n == 4) {
-    HWND list = FindControl(top, id, {L"ComboBox", L"ListBox"});
-    if (!list) return Fail(L"no list " + args[2]);
-    wchar_t type[16] = {};
-    ::GetClassNameW(list, type, 16);
-    const bool combo = _wcsicmp(type, L"ComboBox") == 0;
-    const WPARAM index = static_cast<WPARAM>(_wtoi(args[3].c_str()));
-    if (Send(list, combo ? CB_SETCURSEL : LB_SETCURSEL, index, 0) != static_cast<LRESULT>(index))
-      return Fail(L"no entry " + args[3]);
-    Notify(list, combo ? CBN_SELCHANGE : LBN_SELCHANGE);
-    return 0;
-  }
-  if (command == L"set" && n == 4) {
-    HWND edit = FindControl(top, id, {L"Edit"});
-    if (!edit) return Fail(L"no edit " + args[2]);
-    Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args[3].c_str()));
-    // Typed, not set by the program: the edit is marked modified as typing
-    // marks it.
-    Send(edit, EM_SETMODIFY, TRUE, 0);
-    Notify(edit, EN_KILLFOCUS);
-    return 0;
-  }
+  if (command == L"click" && n == 3) return ClickButton(top, id, args[2]);
+  if (command == L"select" && n == 4) return SelectEntry(top, id, args[2], args[3]);
+  if (command == L"set" && n == 4) return TypeInto(top, id, args[2], args[3]);
   if (command == L"expect" && n == 4) {
     HWND control = FindControl(top, id, {L"Edit", L"Static"});
     if (!control) return Fail(L"no field " + args[2]);

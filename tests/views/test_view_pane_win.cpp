@@ -271,22 +271,22 @@ TEST_F(ViewPaneTest, SelectionsOutsideTheObjectSelectNothing) {
   Show(big);
   Press(IDM_VIEW_SHOW_SELECTED_FACE, true);
   const auto selected = [&] { return pane_.View()->Selection().vertexCount; };
-  pane_.ApplySelection(3);
+  pane_.ApplySelection(Selection::Face(3));
   EXPECT_EQ(selected(), 4u);
-  pane_.ApplySelection(static_cast<INT_PTR>(big.FaceCount()));
+  pane_.ApplySelection(Selection::Face(big.FaceCount()));
   EXPECT_EQ(selected(), 0u);
-  pane_.ApplySelection(-6);  // layer 0: everything
+  pane_.ApplySelection(Selection::Layer(0));  // everything
   EXPECT_GT(selected(), 4u);
-  pane_.ApplySelection(-7);  // no layer 1
+  pane_.ApplySelection(Selection::Layer(1));  // there is none
   EXPECT_EQ(selected(), 0u);
-  pane_.ApplySelection(-6);
-  pane_.ApplySelection(INTPTR_MIN);
+  pane_.ApplySelection(Selection::Layer(0));
+  pane_.ApplySelection(Selection::FromParam(mwWinAPI::ParamOf(INTPTR_MIN)));
   EXPECT_EQ(selected(), 0u);
   pane_.SelectLayer(INT_MAX);
   EXPECT_EQ(selected(), 0u);
 
   // The last face selected lies beyond a smaller object: a refresh drops it.
-  pane_.ApplySelection(20);
+  pane_.ApplySelection(Selection::Face(20));
   ASSERT_EQ(selected(), 4u);
   const RoundObject small = Cylinder(8, 2);
   object_ = &small;
@@ -295,7 +295,7 @@ TEST_F(ViewPaneTest, SelectionsOutsideTheObjectSelectNothing) {
 
   // With the selected face hidden a refresh leaves the slot alone; showing it
   // again rebuilds it for the current object.
-  pane_.ApplySelection(0);  // the base: a fan over all 8 points
+  pane_.ApplySelection(Selection::Face(0));  // the base: a fan over all 8 points
   ASSERT_EQ(selected(), 8u);
   Press(IDM_VIEW_SHOW_SELECTED_FACE, false);
   const RoundObject wider = Cylinder(10, 2);
