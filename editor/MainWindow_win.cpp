@@ -200,8 +200,9 @@ LRESULT MainWindow::OnCreate(HINSTANCE instance) {
   if (UpdateDue(options_, CurrentDate())) ::PostMessageW(Handle(), TWM_SEARCH_UPDATES, 1, 0);
 
   objectItems_.SetMenu(Menu());
-  for (int id : {IDM_ADD_POINT, IDM_CLOSE, IDM_SAVE, IDM_SAVE_PROJECT, IDM_EXPORT, IDM_ADD_TEXTURE_LAYER,
-                 IDM_ROTATE_VECTORS, IDM_OBJECT_PROPERTIES, IDM_EXPORT_OBJ})
+  for (int id :
+       {IDM_ADD_POINT, IDM_CLOSE, IDM_SAVE, IDM_SAVE_PROJECT, IDM_EXPORT, IDM_ADD_TEXTURE_LAYER,
+        IDM_ROTATE_VECTORS, IDM_OBJECT_PROPERTIES, IDM_EXPORT_OBJ, IDM_EXPORT_GLTF, IDM_SAVE_PICTURE})
     objectItems_.AddPoint(id);
   objectItems_.Disable();
   RebuildRecentMenu();
@@ -298,7 +299,8 @@ void MainWindow::OnCommand(int id, LPARAM lParam) {
   if (*active_ && ::IsChild(*active_, ::GetFocus())) ::SetFocus(Handle());
   const bool needsObject = id == IDM_CLOSE || id == IDM_SAVE || id == IDM_SAVE_PROJECT || id == IDM_EXPORT ||
                            id == IDM_ADD_POINT || id == IDM_ROTATE_VECTORS || id == IDM_ADD_TEXTURE_LAYER ||
-                           id == IDM_OBJECT_PROPERTIES || id == IDM_EXPORT_OBJ;
+                           id == IDM_OBJECT_PROPERTIES || id == IDM_EXPORT_OBJ || id == IDM_EXPORT_GLTF ||
+                           id == IDM_SAVE_PICTURE;
   if (needsObject && !handler_.Current()) return;
   switch (id) {
     case IDM_NEW:
@@ -321,6 +323,12 @@ void MainWindow::OnCommand(int id, LPARAM lParam) {
       break;
     case IDM_EXPORT_OBJ:
       ExportObj();
+      break;
+    case IDM_EXPORT_GLTF:
+      ExportGltf();
+      break;
+    case IDM_SAVE_PICTURE:
+      SavePicture();
       break;
     case IDM_EXIT:
       ::SendMessageW(Handle(), WM_CLOSE, 0, 0);
