@@ -2,11 +2,12 @@
 // holds positions, normals, texture coordinates, indices and the PNG.
 #include "files/GltfExport.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <limits>
+#include <memory>
 #include <vector>
 
 #include "files/Export.h"
