@@ -13,6 +13,7 @@
 
 #include "files/Export.h"
 #include "files/FileIds.h"
+#include "files/GltfExport.h"
 #include "files/ObjExport.h"
 #include "files/Options.h"
 #include "files/ProjectFile.h"
@@ -32,14 +33,15 @@ const char kUsage[] =
     "usage:\n"
     "  orbiform-cli cylinder --points N --axis A --plain H,R,E,S,D [--plain ...] [options] OUT\n"
     "  orbiform-cli sphere --points N --rings R --radius r --ellipse e --start s --end d [options] OUT\n"
-    "  orbiform-cli export IN.ek7mobj OUT.k7mobj|OUT.obj [--simdir DIR]\n"
+    "  orbiform-cli export IN.ek7mobj OUT.k7mobj|OUT.obj|OUT.glb [--simdir DIR]\n"
     "  orbiform-cli resave IN.ek7mobj OUT.ek7mobj [--simdir DIR]\n"
     "  orbiform-cli info FILE.ek7mobj\n"
     "options: --reversed --technique wrap|same --corners X0,Y0,X1,Y1,X2,Y2,X3,Y3\n"
     "         --texture PATH --author TEXT --info TEXT --flags 0..3 --simdir DIR\n"
     "A plain is height, radius, ellipse factor, start and end degree. OUT ending in\n"
     ".k7mobj is the simulator's object file, .ek7mobj a project file, .obj a\n"
-    "Wavefront OBJ file with its .mtl material beside it.\n";
+    "Wavefront OBJ file with its .mtl material beside it, .glb a binary glTF 2.0\n"
+    "file with the bitmap inside.\n";
 
 // A mistake in the command line itself (exit 2, usage shown).
 struct UsageError {
@@ -204,21 +206,26 @@ Settings ReadSettings(const std::vector<std::wstring>& args, std::size_t first, 
   return s;
 }
 
-enum class OutputKind { Simulator, Project, Obj };
+enum class OutputKind { Simulator, Project, Obj, Glb };
 
 OutputKind KindOf(const std::wstring& path) {
   if (EndsWithNoCase(path, L".ek7mobj")) return OutputKind::Project;
   if (EndsWithNoCase(path, L".k7mobj")) return OutputKind::Simulator;
   if (EndsWithNoCase(path, L".obj")) return OutputKind::Obj;
-  throw UsageError{L"the output file must end in .k7mobj, .ek7mobj or .obj: " + path};
+  if (EndsWithNoCase(path, L".glb")) return OutputKind::Glb;
+  throw UsageError{L"the output file must end in .k7mobj, .ek7mobj, .obj or .glb: " + path};
 }
 
-// The OBJ export's note (texture coordinates left out) goes to `out`.
+// The OBJ and glTF exports' note (texture left out) goes to `out`. A glTF
+// file's names come from `name`, the project's.
 void Write(const RoundObject& object, const std::wstring& path, const std::wstring& simFolder,
-           std::string& out) {
-  if (KindOf(path) == OutputKind::Obj) {
+           std::string& out, const std::wstring& name = L"") {
+  const OutputKind kind = KindOf(path);
+  if (kind == OutputKind::Obj || kind == OutputKind::Glb) {
     try {
-      const std::wstring note = WriteObjFiles(object, path);
+      const std::wstring note = kind == OutputKind::Obj
+                                    ? WriteObjFiles(object, path)
+                                    : WriteGlbFile(object, path, name.empty() ? FileStem(path) : name);
       if (!note.empty()) out += mwWinAPI::ToUtf8(note + L"\n");
     } catch (const mwstd::exception& e) {
       throw Refused{L"cannot write " + path + L": " + e.what()};
@@ -327,14 +334,18 @@ FileArgs ReadFileArgs(const std::vector<std::wstring>& args, std::size_t count, 
 int Convert(const std::vector<std::wstring>& args, std::string& out, OutputKind wanted) {
   const FileArgs f = ReadFileArgs(args, 2, true);
   const OutputKind kind = KindOf(f.files[1]);
-  if (kind != wanted && !(wanted == OutputKind::Simulator && kind == OutputKind::Obj)) {
-    throw UsageError{wanted == OutputKind::Simulator ? L"export writes a .k7mobj or .obj file"
+  const bool exported = kind == OutputKind::Obj || kind == OutputKind::Glb;
+  if (kind != wanted && !(wanted == OutputKind::Simulator && exported)) {
+    throw UsageError{wanted == OutputKind::Simulator ? L"export writes a .k7mobj, .obj or .glb file"
                                                      : L"resave writes a .ek7mobj file"};
   }
   auto object = Open(f.files[0], f.simFolder);
-  // As the editor's save and export: faces are brought up to date first.
-  if (!object->TexCoordsValid()) object->ApplyTextures();
-  Write(*object, f.files[1], f.simFolder, out);
+  // As the editor's save and export: faces are brought up to date first, and
+  // an export refuses layers that cannot be applied rather than write stale
+  // coordinates.
+  if (!object->TexCoordsValid() && !object->ApplyTextures() && wanted == OutputKind::Simulator)
+    throw Refused{LoadText(IDS_LAYER_NOT_APPLIED)};
+  Write(*object, f.files[1], f.simFolder, out, FileStem(f.files[0]));
   out += mwWinAPI::ToUtf8(L"wrote " + f.files[1] + L"\n");
   return 0;
 }

@@ -119,6 +119,9 @@ class MainWindow : public mwWinAPI::Window {
   void SaveProject();
   void ExportK7M();
   void ExportObj();
+  // SharingCommands_win.cpp
+  void ExportGltf();
+  void SavePicture();
   void Undo(bool redo);
   void RunOptions();
   void AddPoint();

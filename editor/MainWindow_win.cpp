@@ -77,6 +77,8 @@ const MainWindow::Command MainWindow::kCommands[] = {
     {IDM_SAVE_PROJECT, true, [](MainWindow& w, LPARAM) { w.SaveProject(); }},
     {IDM_EXPORT, true, [](MainWindow& w, LPARAM) { w.ExportK7M(); }},
     {IDM_EXPORT_OBJ, true, [](MainWindow& w, LPARAM) { w.ExportObj(); }},
+    {IDM_EXPORT_GLTF, true, [](MainWindow& w, LPARAM) { w.ExportGltf(); }},
+    {IDM_SAVE_PICTURE, true, [](MainWindow& w, LPARAM) { w.SavePicture(); }},
     {IDM_EXIT, false, [](MainWindow& w, LPARAM) { ::SendMessageW(w.Handle(), WM_CLOSE, 0, 0); }},
     {IDM_UNDO, false, [](MainWindow& w, LPARAM) { w.Undo(false); }},
     {IDM_REDO, false, [](MainWindow& w, LPARAM) { w.Undo(true); }},

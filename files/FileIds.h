@@ -4,5 +4,8 @@
 #define ORBIFORM_FILES_FILEIDS_H
 
 #define IDS_NOT_A_PROJECT 145
+// An export refuses layers that cannot be applied rather than write stale
+// coordinates.
+#define IDS_LAYER_NOT_APPLIED 156
 
 #endif  // ORBIFORM_FILES_FILEIDS_H

@@ -3,13 +3,16 @@
 // before the editor's main window exists.
 //   orbiform-view FILE.ek7mobj [--flags N] [--rotate X,Y,Z] [--eye X,Y]
 //                 [--distance D] [--scale S] [--face F] [--layer L]
-//                 [--size W,H] [--seconds S] [--shot FILE.bmp]
+//                 [--size W,H] [--seconds S] [--shot FILE.bmp|FILE.png]
+//                 [--picture FILE.png]
 // Flags set the toolbar's toggles: 1 numbers, 2 outline, 4 faces, 8 the
 // selected face (--face) or layer (--layer). The window closes after
 // --seconds (default: when the user closes it). --shot writes a picture of
 // the window a second after it appeared and closes it: the window as GDI
 // holds it, with the 3D area taken from the frame the view draws (some
 // display servers under Wine do not show Direct3D output in child windows).
+// --picture writes the 3D view alone as the editor's Save Picture does, and
+// prints the 3D window's size.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -29,6 +32,7 @@
 #include "files/TexturePath.h"
 #include "views/ViewIds.h"
 #include "views/ViewPane.h"
+#include "views/ViewPicture.h"
 #include "views/WindowShot.h"
 
 using namespace orbiform;
@@ -37,7 +41,32 @@ using namespace orbiform::views;
 namespace {
 
 ViewPane* g_pane = nullptr;
+bool g_failed = false;
 std::wstring g_shot;
+std::wstring g_picture;
+
+// The pictures asked for; false when one could not be made.
+bool TakePictures(HWND window) {
+  bool ok = true;
+  if (!g_shot.empty() && !SaveWindowShot(window, *g_pane, g_shot)) {
+    std::fputs("orbiform-view: the picture could not be taken\n", stderr);
+    ok = false;
+  }
+  if (!g_picture.empty()) {
+    RECT client{};
+    ::GetClientRect(g_pane->RenderHandle(), &client);
+    bool saved = false;
+    try {
+      saved = SaveViewPicture(*g_pane, g_picture);
+    } catch (const mwstd::exception& e) {
+      std::fprintf(stderr, "orbiform-view: %ls\n", e.what().c_str());
+    }
+    if (saved) std::printf("picture %ldx%ld\n", client.right, client.bottom);
+    if (!saved) std::fputs("orbiform-view: the view's picture could not be made\n", stderr);
+    ok = ok && saved;
+  }
+  return ok;
+}
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   switch (message) {
@@ -45,8 +74,7 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM w, LPARAM l) {
       if (g_pane && g_pane->Handle()) ::MoveWindow(g_pane->Handle(), 0, 0, LOWORD(l), HIWORD(l), TRUE);
       return 0;
     case WM_TIMER:
-      if (w == 2 && g_pane && !SaveWindowShot(window, *g_pane, g_shot))
-        std::fputs("orbiform-view: the picture could not be taken\n", stderr);
+      if (w == 2 && g_pane && !TakePictures(window)) g_failed = true;
       ::DestroyWindow(window);
       return 0;
     case WM_DESTROY:
@@ -84,7 +112,7 @@ std::unique_ptr<RoundObject> ReadProject(const std::wstring& project) {
 }
 
 // Registers the host window's class and makes the window (its size from
-// --size, remembering --shot); null when it cannot be made.
+// --size, remembering --shot and --picture); null when it cannot be made.
 HWND CreateHost(HINSTANCE instance, const std::wstring& title, int argc, wchar_t** argv) {
   WNDCLASSW wc{};
   wc.lpfnWndProc = HostProc;
@@ -96,6 +124,7 @@ HWND CreateHost(HINSTANCE instance, const std::wstring& title, int argc, wchar_t
   for (int i = 2; i + 1 < argc; i += 2) {
     const std::vector<float> v = Numbers(argv[i + 1]);
     if (std::wstring(argv[i]) == L"--shot") g_shot = argv[i + 1];
+    if (std::wstring(argv[i]) == L"--picture") g_picture = argv[i + 1];
     if (std::wstring(argv[i]) == L"--size" && v.size() == 2) {
       width = static_cast<int>(v[0]);
       height = static_cast<int>(v[1]);
@@ -149,7 +178,8 @@ int main() {
   if (!argv || argc < 2) {
     std::fputs(
         "usage: orbiform-view FILE.ek7mobj [--flags N] [--rotate X,Y,Z] [--eye X,Y] [--distance D] "
-        "[--scale S] [--face F] [--layer L] [--size W,H] [--seconds S] [--shot FILE.bmp]\n",
+        "[--scale S] [--face F] [--layer L] [--size W,H] [--seconds S] [--shot FILE.bmp|FILE.png] "
+        "[--picture FILE.png]\n",
         stderr);
     return 2;
   }
@@ -184,7 +214,7 @@ int main() {
 
   const unsigned seconds = ApplyOptions(pane, argc, argv.get());
   if (seconds) ::SetTimer(window, 1, seconds * 1000, nullptr);
-  if (!g_shot.empty()) ::SetTimer(window, 2, 1000, nullptr);
+  if (!g_shot.empty() || !g_picture.empty()) ::SetTimer(window, 2, 1000, nullptr);
   ::InvalidateRect(pane.RenderHandle(), nullptr, FALSE);
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -192,5 +222,5 @@ int main() {
     ::DispatchMessageW(&message);
   }
   g_pane = nullptr;
-  return 0;
+  return g_failed ? 1 : 0;
 }

@@ -366,7 +366,9 @@ bool RenderView::ReadBackBuffer(std::vector<std::uint32_t>& pixels, int& width, 
   if (!device_ || FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.GetAddressOf())))
     return false;
   D3DSURFACE_DESC desc{};
-  if (FAILED(back->GetDesc(&desc)) ||
+  // The rows are read as 32-bit pixels: a 16-bit display's buffer would be
+  // read beyond its end.
+  if (FAILED(back->GetDesc(&desc)) || (desc.Format != D3DFMT_X8R8G8B8 && desc.Format != D3DFMT_A8R8G8B8) ||
       FAILED(device_->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM,
                                                   copy.GetAddressOf(), nullptr)) ||
       FAILED(device_->GetRenderTargetData(back.Get(), copy.Get())))

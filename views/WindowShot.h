@@ -11,7 +11,8 @@
 
 namespace orbiform::views {
 
-// Writes `host` (any window containing `pane`) as a 24-bit BMP file. False
+// Writes `host` (any window containing `pane`) as a 24-bit BMP file, or as
+// PNG when `path` ends in ".png". False
 // when the window cannot be copied, the view draws no frame, or the file
 // cannot be written.
 bool SaveWindowShot(HWND host, ViewPane& pane, const std::wstring& path);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "files/Png.h"
+
 namespace orbiform::views {
 // 24-bit bottom-up BMP of top-down 0xRRGGBB pixels.
 namespace {
@@ -77,8 +79,11 @@ bool SaveWindowShot(HWND host, ViewPane& pane, const std::wstring& path) {
         pixels[static_cast<std::size_t>(ty) * width + tx] =
             frame[static_cast<std::size_t>(y) * frameWidth + x];
     }
-  return WriteBmp(path, pixels, width, height);
+  const bool png = path.size() >= 4 && _wcsicmp(path.c_str() + path.size() - 4, L".png") == 0;
+  if (!png) return WriteBmp(path, pixels, width, height);
+  std::ofstream out(std::filesystem::path(path), std::ios::binary);
+  out << EncodePng(pixels, width, height, PngChannels::Rgb);
+  return static_cast<bool>(out);
 }
-
 
 }  // namespace orbiform::views

@@ -185,7 +185,7 @@ TEST_F(Editor, RecentFilesMenuShowsShortAndShortenedPaths) {
   EXPECT_EQ(std::wstring(forty.begin(), forty.end()), ItemText(window_->Menu(), IDM_RECENT_FILE_FIRST));
   EXPECT_EQ(L"C:\\Daten\\...\\abcdefghi.ek7mobj", ItemText(window_->Menu(), IDM_RECENT_FILE_FIRST + 1));
   // Between the File menu's two separators.
-  const int at = 8;
+  const int at = 10;  // after the exports and Save Picture
   EXPECT_EQ(static_cast<UINT>(IDM_RECENT_FILE_FIRST), ::GetMenuItemID(file, at));
   EXPECT_TRUE(::GetMenuState(file, at - 1, MF_BYPOSITION) & MF_SEPARATOR);
   EXPECT_TRUE(::GetMenuState(file, at + 2, MF_BYPOSITION) & MF_SEPARATOR);
@@ -311,6 +311,41 @@ TEST_F(Editor, NewUndoRedoAndCancelledExport) {
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(folder_.Path(L"refused.obj").c_str()));
 }
 
+// glTF export and Save Picture go through the save dialog; the export says
+// when the bitmap is missing and refuses layers that cannot be applied, the
+// picture has the 3D window's size.
+TEST_F(Editor, ExportsGltfAndSavesAPictureOfTheView) {
+  Start();
+  NewObject();
+  script_.pathAnswers.push_back(folder_.Path(L"shape.glb"));
+  Command(IDM_EXPORT_GLTF);
+  EXPECT_EQ(std::wstring(L"glTF (*.glb)\0*.glb\0", 19), script_.prompts[script_.prompts.size() - 2].caption);
+  EXPECT_EQ("glTF", mwWinAPI::ReadFileBytes(folder_.Path(L"shape.glb")).substr(0, 4));
+  EXPECT_NE(std::wstring::npos, script_.prompts.back().text.find(L"exported without texture"));
+
+  ASSERT_NE(nullptr, window_->View().View());
+  script_.pathAnswers.push_back(folder_.Path(L"view.png"));
+  Command(IDM_SAVE_PICTURE);
+  const std::string png = mwWinAPI::ReadFileBytes(folder_.Path(L"view.png"));
+  ASSERT_GT(png.size(), 24u);
+  RECT client{};
+  ::GetClientRect(window_->View().RenderHandle(), &client);
+  const auto side = [&png](std::size_t at) {
+    return (static_cast<unsigned char>(png[at]) << 24) | (static_cast<unsigned char>(png[at + 1]) << 16) |
+           (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
+  };
+  EXPECT_EQ(client.right, side(16));
+  EXPECT_EQ(client.bottom, side(20));
+
+  window_->Handler().Current()->TextureLevels().front().endPoint = 999;
+  window_->Handler().Current()->SetTexCoordsValid(false);
+  script_.pathAnswers.push_back(folder_.Path(L"refused.glb"));
+  Command(IDM_EXPORT_GLTF);
+  EXPECT_EQ(L"The texture layer could not be created, because your input is not valid",
+            script_.prompts.back().text);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(folder_.Path(L"refused.glb").c_str()));
+}
+
 TEST_F(Editor, HelpOpensThePdfOrSaysItCannot) {
   Start();
   script_.shellAnswers = {false};
@@ -337,6 +372,9 @@ TEST(EditorResources, MenuAndAcceleratorsInBothLanguages) {
   EXPECT_EQ(L"Über &Orbiform", ItemText(german, IDM_ABOUT));
   EXPECT_EQ(L"Als &OBJ exportieren\u2026", ItemText(german, IDM_EXPORT_OBJ));
   EXPECT_EQ(L"Export &OBJ\u2026", ItemText(english, IDM_EXPORT_OBJ));
+  EXPECT_EQ(L"Als &glTF exportieren\u2026", ItemText(german, IDM_EXPORT_GLTF));
+  EXPECT_EQ(L"Save P&icture\u2026", ItemText(english, IDM_SAVE_PICTURE));
+  EXPECT_EQ(L"B&ild speichern\u2026", ItemText(german, IDM_SAVE_PICTURE));
   EXPECT_TRUE(::GetMenuState(english, IDM_ARRANGE_AUTOMATICALLY, MF_BYCOMMAND) & MF_CHECKED);
   EXPECT_NE(L"", ItemText(german, IDM_FEEDBACK));
   ::DestroyMenu(english);

@@ -1,0 +1,46 @@
+// The commands that make files for showing the object elsewhere: the glTF
+// export and a picture of the 3D view.
+#include "editor/MainWindow.h"
+
+#include "editor/res/resource.h"
+#include "files/GltfExport.h"
+#include "mwWinAPI/Exceptions.h"
+#include "mwWinAPI/StringTable.h"
+#include "mwWinAPI/UserInteraction.h"
+#include "views/ViewPicture.h"
+
+namespace orbiform {
+
+using mwWinAPI::FileFilter;
+using mwWinAPI::LoadText;
+
+void MainWindow::ExportGltf() {
+  // As Save K7M: stale coordinates are refused, not written.
+  if (!EnsureTextures()) {
+    Message(LoadText(IDS_LAYER_NOT_APPLIED), MB_ICONWARNING);
+    return;
+  }
+  const std::wstring path = FileDialog(true, FileFilter(L"glTF (*.glb)", L"*.glb"), Handle());
+  if (path.empty()) return;
+  // The names inside come from the project; an object never saved takes the file's.
+  const std::wstring name = FileStem(projectPath_.empty() ? path : projectPath_);
+  try {
+    const std::wstring note = WriteGlbFile(*handler_.Current(), path, name);
+    if (!note.empty()) Message(note, MB_ICONINFORMATION);
+  } catch (const mwstd::exception& e) {
+    Message(e.what(), MB_ICONWARNING);
+  }
+}
+
+void MainWindow::SavePicture() {
+  if (!view_.View()) return;
+  const std::wstring path = FileDialog(true, FileFilter(L"PNG (*.png)", L"*.png"), Handle());
+  if (path.empty()) return;
+  try {
+    if (!views::SaveViewPicture(view_, path)) Message(LoadText(IDS_PICTURE_NOT_MADE), MB_ICONWARNING);
+  } catch (const mwstd::exception& e) {
+    Message(e.what(), MB_ICONWARNING);
+  }
+}
+
+}  // namespace orbiform
