@@ -220,7 +220,7 @@ void Downloader::RunFiles(Params& params) {
       const std::wstring& link = job_.Links()[i];
       Status(params, IDS_CONNECTING);
       // The manifest's size is the most a file may bring (0 would mean no cap).
-      net_->SetMaxBytes(std::max<std::uint64_t>(job_.ExpectedSize(i), 1));
+      net_->SetMaxBytes(static_cast<std::size_t>(std::max<std::uint64_t>(job_.ExpectedSize(i), 1)));
       progress_ = 0;
       ::ResetEvent(event_.Get());
       net_->OpenUrl(link, &progress_);
