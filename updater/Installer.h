@@ -61,6 +61,9 @@ class Installer {
  private:
   std::wstring Text(unsigned id) const { return text_(id); }
   void CloseTargets(bool removeCreated);
+  // Writes every opened target (READY_TO_COPY -> FILES_WRITTEN); on a
+  // failure rolls back, READY_TO_UPDATE, and throws as Install.
+  void WriteFiles();
   // Starts a program of the folder, waiting for its end when asked; its
   // error text or "" on success.
   std::wstring RunProgram(const std::wstring& first, bool wait);

@@ -125,38 +125,7 @@ std::wstring Installer::Install() {
   const int state = job_.State();
   if (state != READY_TO_COPY && state != FILES_WRITTEN) job_.Require(READY_TO_COPY);
 
-  if (state == READY_TO_COPY) {
-    // The open targets belong to the installer that opened them; another
-    // would write nothing and report it done.
-    if (targets_.size() != job_.LinkCount()) {
-      targets_.clear();
-      job_.SetState(READY_TO_UPDATE);
-      job_.Require(READY_TO_COPY);
-    }
-    for (std::size_t i = 0; i < targets_.size(); ++i) {
-      const std::string& data = job_.FileData(i);
-      const HANDLE file = targets_[i].file.Get();
-      DWORD written = 0;
-      const bool ok = ::SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
-                      ::WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
-                      written == data.size() && ::SetEndOfFile(file);
-      if (!ok) {
-        const DWORD code = ::GetLastError();
-        const std::wstring path = job_.TargetPath(i);
-        for (std::size_t j = i; j < targets_.size(); ++j) targets_[j].file.Reset();
-        targets_.clear();
-        ops_.Rollback();
-        job_.SetState(READY_TO_UPDATE);
-        const std::wstring text = path + Text(IDS_NOT_CREATED) + ErrorText(code);
-        log_.Add(text, LOG_ERROR);
-        throw mwstd::file_io_error(text);
-      }
-      targets_[i].file.Reset();
-      log_.Add(job_.TargetPath(i) + Text(IDS_CREATED), LOG_INFO);
-    }
-    targets_.clear();
-    job_.SetState(FILES_WRITTEN);
-  }
+  if (state == READY_TO_COPY) WriteFiles();
 
   // Programs run only once the rest is committed: a release's own new
   // set-up program must be there for the program that runs it.
@@ -174,6 +143,7 @@ std::wstring Installer::Install() {
       error = failure;
     }
   }
+  const bool transacted = ops_.HasTransaction();
   if (error.empty() && !ops_.Commit()) {
     // Reporting success here would claim files that are not there.
     error = ErrorText(::GetLastError());
@@ -183,9 +153,8 @@ std::wstring Installer::Install() {
     // Nothing stays half done: with a transaction everything is undone and
     // a retry starts from the files in memory; without one the files stay
     // written and a retry repeats the operations.
-    const bool undone = ops_.HasTransaction();
     ops_.Rollback();
-    job_.SetState(undone ? READY_TO_UPDATE : FILES_WRITTEN);
+    job_.SetState(transacted ? READY_TO_UPDATE : FILES_WRITTEN);
     throw mwstd::file_io_error(error);
   }
   job_.SetState(UPDATE_DONE);
@@ -201,6 +170,39 @@ std::wstring Installer::Install() {
   // that did not start is only reported when nothing is left to hand on.
   if (!error.empty() && miniSwap.empty()) throw mwstd::file_io_error(error);
   return miniSwap;
+}
+
+void Installer::WriteFiles() {
+  // The open targets belong to the installer that opened them; another
+  // would write nothing and report it done.
+  if (targets_.size() != job_.LinkCount()) {
+    targets_.clear();
+    job_.SetState(READY_TO_UPDATE);
+    job_.Require(READY_TO_COPY);
+  }
+  for (std::size_t i = 0; i < targets_.size(); ++i) {
+    const std::string& data = job_.FileData(i);
+    const HANDLE file = targets_[i].file.Get();
+    DWORD written = 0;
+    const bool ok = ::SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+                    ::WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+                    written == data.size() && ::SetEndOfFile(file);
+    if (!ok) {
+      const DWORD code = ::GetLastError();
+      const std::wstring path = job_.TargetPath(i);
+      for (std::size_t j = i; j < targets_.size(); ++j) targets_[j].file.Reset();
+      targets_.clear();
+      ops_.Rollback();
+      job_.SetState(READY_TO_UPDATE);
+      const std::wstring text = path + Text(IDS_NOT_CREATED) + ErrorText(code);
+      log_.Add(text, LOG_ERROR);
+      throw mwstd::file_io_error(text);
+    }
+    targets_[i].file.Reset();
+    log_.Add(job_.TargetPath(i) + Text(IDS_CREATED), LOG_INFO);
+  }
+  targets_.clear();
+  job_.SetState(FILES_WRITTEN);
 }
 
 std::wstring Installer::RunProgram(const std::wstring& first, bool wait) {
