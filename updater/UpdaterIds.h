@@ -63,7 +63,8 @@
 #define IDS_MOVED_TO 152
 #define IDS_SELF_UPDATED 153
 #define IDS_SELF_UPDATE_FAILED 154
-// A downloaded file without the maker's valid signature.
+// A downloaded file that is not what the maker signed (the manifest's size
+// and checksum).
 #define IDS_BAD_SIGNATURE 155
 // Why the maker's signed release manifest refuses a reply (updater/Manifest.h).
 #define IDS_MANIFEST_MISSING 170
