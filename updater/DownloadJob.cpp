@@ -65,17 +65,14 @@ void DownloadJob::BeginFiles() {
   data_.assign(lines_.size(), std::string());
   stored_.assign(lines_.size(), false);
   done_.assign(lines_.size(), false);
-  refused_.assign(lines_.size(), false);
   state_ = FILES_DOWNLOADING;
 }
 
 bool DownloadJob::StoreFile(std::size_t index, std::string data, const std::string& sha256) {
   if (index >= data_.size()) throw mwstd::out_of_range(L"Der Index ist nicht vorhanden");
   // Without a manifest entry nothing is trusted.
-  if (index >= manifest_.files.size() || !MatchesFile(manifest_.files[index], data.size(), sha256)) {
-    refused_[index] = true;
+  if (index >= manifest_.files.size() || !MatchesFile(manifest_.files[index], data.size(), sha256))
     return false;
-  }
   data_[index] = std::move(data);
   stored_[index] = true;
   return true;
@@ -107,7 +104,6 @@ void DownloadJob::EndEarly() {
   data_.clear();
   stored_.clear();
   done_.clear();
-  refused_.clear();
 }
 
 }  // namespace updater

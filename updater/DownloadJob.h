@@ -79,8 +79,8 @@ class DownloadJob {
   // link. Throws as Require.
   void BeginFiles();
   // Keeps the body of link `index` when its size and SHA-256 (hex) are the
-  // manifest's; otherwise marks it refused and returns false, so that the
-  // file thread stops at the first wrong file. Called by the file thread
+  // manifest's; otherwise returns false, so that the file thread stops at
+  // the first wrong file. Called by the file thread
   // only. Throws mwstd::out_of_range "Der Index ist nicht vorhanden" for an
   // index without a slot.
   bool StoreFile(std::size_t index, std::string data, const std::string& sha256);
@@ -89,8 +89,6 @@ class DownloadJob {
   // passed, else READY_TO_DOWNLOAD_FILES. Throws as Require for
   // FILES_DOWNLOADING.
   bool FinishFiles(const std::string& errorPageAddress);
-  // File `index` differed from the manifest.
-  bool IsRefused(std::size_t index) const { return index < refused_.size() && refused_[index]; }
   const std::string& FileData(std::size_t index) const;
   bool IsDone(std::size_t index) const;
 
@@ -107,7 +105,6 @@ class DownloadJob {
   std::vector<std::string> data_;
   std::vector<bool> stored_;
   std::vector<bool> done_;
-  std::vector<bool> refused_;
 };
 
 }  // namespace updater

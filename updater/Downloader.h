@@ -24,8 +24,9 @@ class Downloader {
  public:
   // Creates the completion event, the internet object and the transaction.
   // The channel's manifest must pass `verify` with its signature (the
-  // maker's keys by default); every file must match the manifest. Throws mwstd::runtime_error "Event konnten
-  // nicht erstellt werden" without an event, mwstd::internet_error when the internet cannot be opened.
+  // maker's keys by default); every file must match the manifest. Throws
+  // mwstd::runtime_error "Event konnten nicht erstellt werden" without an
+  // event, mwstd::internet_error when the internet cannot be opened.
   explicit Downloader(UpdateLog& log, TextSource text = LoadText,
                       SignatureCheck verify = VerifyReleaseSignature);
   Downloader(const Downloader&) = delete;
