@@ -5,6 +5,11 @@ namespace updater {
 
 StartOptions ParseCommandLine(const std::vector<std::wstring>& args) {
   StartOptions options;
+  if (args.size() == 2 && args[1] == L"/repair") {
+    options.repair = true;
+    options.autoStart = true;
+    return options;
+  }
   if (args.size() >= 2) options.queryPrefix = args[1];
   if (args.size() >= 3) {
     const std::wstring& second = args[2];

@@ -1,6 +1,7 @@
 #pragma once
 // The updater's command line: the query prefix the editor or MiniSwap hands
-// over, and the switch behind it ("/auto", "/tinyok", "/tinyfailed").
+// over, and the switch behind it ("/auto", "/tinyok", "/tinyfailed"), or
+// "/repair" alone.
 #include <string>
 #include <vector>
 
@@ -12,6 +13,10 @@ struct StartOptions {
   // MiniSwap's report on the replacement of the updater: 0 none, 1 success
   // ("/tinyok"), -1 failure ("/tinyfailed").
   int selfUpdate = 0;
+  // "/repair" as the only argument: the user asks to reinstall the current
+  // release, which may then be the installed version; the job starts by
+  // itself on the built-in query.
+  bool repair = false;
 };
 
 // `args` as CommandLineToArgvW splits the whole command line (argument 0 is

@@ -20,6 +20,7 @@ void DownloadJob::Require(int state) const {
 
 void DownloadJob::BeginInfos() {
   Require(NOTHING_DONE);
+  manifest_ = Manifest();
   state_ = INFOS_DOWNLOADING;
 }
 
@@ -50,31 +51,38 @@ const std::wstring& DownloadJob::Link(std::size_t index) const {
 
 std::wstring DownloadJob::TargetPath(std::size_t index) const { return LocalPath(infos_.base, Link(index)); }
 
+void DownloadJob::TakeManifest(Manifest manifest) {
+  Require(INFOS_DOWNLOADING);
+  manifest_ = std::move(manifest);
+}
+
+std::uint64_t DownloadJob::ExpectedSize(std::size_t index) const {
+  return index < manifest_.files.size() ? manifest_.files[index].size : 0;
+}
+
 void DownloadJob::BeginFiles() {
   Require(READY_TO_DOWNLOAD_FILES);
   data_.assign(lines_.size(), std::string());
-  signatures_.assign(lines_.size(), std::string());
+  stored_.assign(lines_.size(), false);
   done_.assign(lines_.size(), false);
-  unsigned_.assign(lines_.size(), false);
   state_ = FILES_DOWNLOADING;
 }
 
-void DownloadJob::StoreFile(std::size_t index, std::string data, std::string signature) {
+bool DownloadJob::StoreFile(std::size_t index, std::string data, const std::string& sha256) {
   if (index >= data_.size()) throw mwstd::out_of_range(L"Der Index ist nicht vorhanden");
+  // Without a manifest entry nothing is trusted.
+  if (index >= manifest_.files.size() || !MatchesFile(manifest_.files[index], data.size(), sha256))
+    return false;
   data_[index] = std::move(data);
-  signatures_[index] = std::move(signature);
+  stored_[index] = true;
+  return true;
 }
 
-bool DownloadJob::FinishFiles(const std::string& errorPageAddress, SignatureCheck verify) {
+bool DownloadJob::FinishFiles(const std::string& errorPageAddress) {
   Require(FILES_DOWNLOADING);
   bool all = data_.size() == lines_.size();
   for (std::size_t i = 0; i < data_.size(); ++i) {
-    done_[i] = data_[i].size() <= kMaxFileBytes && IsAcceptedFile(data_[i], errorPageAddress);
-    if (done_[i]) {
-      unsigned_[i] = !verify || !verify(data_[i], signatures_[i]);
-      done_[i] = !unsigned_[i];
-    }
-    std::string().swap(signatures_[i]);
+    done_[i] = stored_[i] && IsAcceptedFile(data_[i], errorPageAddress);
     if (!done_[i]) {
       std::string().swap(data_[i]);
       all = false;
@@ -94,9 +102,8 @@ bool DownloadJob::IsDone(std::size_t index) const { return index < done_.size() 
 void DownloadJob::EndEarly() {
   state_ = state_ <= INFOS_DOWNLOADED ? NOTHING_DONE : READY_TO_DOWNLOAD_FILES;
   data_.clear();
-  signatures_.clear();
+  stored_.clear();
   done_.clear();
-  unsigned_.clear();
 }
 
 }  // namespace updater

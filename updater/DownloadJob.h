@@ -5,11 +5,12 @@
 // its worker threads and its window; every operation checks the state first.
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "updater/Signature.h"
+#include "updater/Manifest.h"
 #include "updater/UpdateInfos.h"
 
 namespace updater {
@@ -66,20 +67,28 @@ class DownloadJob {
   // The link's path relative to the editor's folder (LocalPath); throws as Link.
   std::wstring TargetPath(std::size_t index) const;
 
+  // The maker's signed manifest that the reply was found to match (the
+  // information thread, before the window parses); the files are checked
+  // against it. Throws as Require for INFOS_DOWNLOADING.
+  void TakeManifest(Manifest manifest);
+  // The size the manifest gives file `index`: the most its download may
+  // read. 0 when there is no such file.
+  std::uint64_t ExpectedSize(std::size_t index) const;
+
   // READY_TO_DOWNLOAD_FILES -> FILES_DOWNLOADING with one empty slot per
   // link. Throws as Require.
   void BeginFiles();
-  // Keeps the body of link `index` and its signature (empty when none
-  // came); called by the file thread only. Throws mwstd::out_of_range "Der
-  // Index ist nicht vorhanden" for an index without a slot.
-  void StoreFile(std::size_t index, std::string data, std::string signature);
-  // After the last file: every slot must be within kMaxFileBytes, pass the
-  // error-page detector and carry a signature that `verify` accepts. A
-  // refused slot is emptied. True and READY_TO_UPDATE when all passed, else
-  // READY_TO_DOWNLOAD_FILES. Throws as Require for FILES_DOWNLOADING.
-  bool FinishFiles(const std::string& errorPageAddress, SignatureCheck verify);
-  // After FinishFiles: file `index` was refused for its signature.
-  bool IsUnsigned(std::size_t index) const { return index < unsigned_.size() && unsigned_[index]; }
+  // Keeps the body of link `index` when its size and SHA-256 (hex) are the
+  // manifest's; otherwise returns false, so that the file thread stops at
+  // the first wrong file. Called by the file thread
+  // only. Throws mwstd::out_of_range "Der Index ist nicht vorhanden" for an
+  // index without a slot.
+  bool StoreFile(std::size_t index, std::string data, const std::string& sha256);
+  // After the last file: every slot must be stored and pass the error-page
+  // detector. A refused slot is emptied. True and READY_TO_UPDATE when all
+  // passed, else READY_TO_DOWNLOAD_FILES. Throws as Require for
+  // FILES_DOWNLOADING.
+  bool FinishFiles(const std::string& errorPageAddress);
   const std::string& FileData(std::size_t index) const;
   bool IsDone(std::size_t index) const;
 
@@ -92,10 +101,10 @@ class DownloadJob {
   std::atomic<int> state_{NOTHING_DONE};
   std::vector<std::wstring> lines_;
   UpdateInfos infos_;
+  Manifest manifest_;
   std::vector<std::string> data_;
-  std::vector<std::string> signatures_;
+  std::vector<bool> stored_;
   std::vector<bool> done_;
-  std::vector<bool> unsigned_;
 };
 
 }  // namespace updater

@@ -23,10 +23,10 @@ namespace updater {
 class Downloader {
  public:
   // Creates the completion event, the internet object and the transaction.
-  // Every downloaded file must pass `verify` with its signature (the maker's
-  // key by default). Throws mwstd::runtime_error "Event konnten nicht
-  // erstellt werden" without an event, mwstd::internet_error when the
-  // internet cannot be opened.
+  // The channel's manifest must pass `verify` with its signature (the
+  // maker's keys by default); every file must match the manifest. Throws
+  // mwstd::runtime_error "Event konnten nicht erstellt werden" without an
+  // event, mwstd::internet_error when the internet cannot be opened.
   explicit Downloader(UpdateLog& log, TextSource text = LoadText,
                       SignatureCheck verify = VerifyReleaseSignature);
   Downloader(const Downloader&) = delete;
@@ -42,6 +42,14 @@ class Downloader {
   // PBM_SETPOS to `progressBar` and status texts as UM_STATUS_TEXT. Throws
   // mwstd::invalid_argument "Status des Downloaders nicht NOTHING_DONE".
   void StartInfos(HWND window, HWND progressBar, const std::wstring& query);
+  // What a release must be newer than (the editor's version resource or its
+  // fallback), and whether the user asked to reinstall the same version.
+  // Set before StartInfos; an unset version counts as older than any.
+  void SetInstalled(const std::wstring& version, bool repair) {
+    installed_ = version;
+    repair_ = repair;
+  }
+
   // Throws as DownloadJob::ParseInfos.
   bool ParseInfos() { return job_.ParseInfos(); }
   // The file phase: posts UM_FILE_STARTED per file and UM_FILES_DONE at the
@@ -78,6 +86,15 @@ class Downloader {
   static DWORD WINAPI FilesThread(LPVOID params);
   void RunInfos(Params& params);
   void RunFiles(Params& params);
+  // Fetches `address` whole, at most `maxBytes`, within what is left of the
+  // information phase's time from `start`. False when cancelled or failed.
+  bool FetchWithin(Params& params, const std::wstring& address, std::size_t maxBytes, DWORD start,
+                   std::string& body);
+  // Checks a valid reply against the channel's signed manifest when it
+  // installs something or says there is nothing to do; keeps the manifest
+  // in the job. `detail` is added to the refusal's text.
+  ReleaseVerdict CheckWithManifest(Params& params, const std::string& body, DWORD start,
+                                   std::wstring& detail);
   // Waits for the completion event in 500 ms slices, posting the progress as
   // `scale` makes it. False when cancelled or out of time (then aborted).
   bool Wait(Params& params, unsigned (*scale)(int progress, unsigned n, unsigned i), unsigned n, unsigned i,
@@ -88,6 +105,8 @@ class Downloader {
   UpdateLog& log_;
   TextSource text_;
   SignatureCheck verify_;
+  std::wstring installed_;
+  bool repair_ = false;
   DownloadJob job_;
   mwWinAPI::UniqueHandle event_;
   std::unique_ptr<mwWinAPI::AsyncInternet> net_;

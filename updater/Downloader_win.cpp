@@ -5,6 +5,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 #include "mwWinAPI/Conversions.h"
 #include "mwWinAPI/ErrorText.h"
 #include "mwWinAPI/Exceptions.h"
@@ -35,8 +39,6 @@ unsigned OpenScale(int progress, unsigned n, unsigned i) {
 unsigned ReadScale(int progress, unsigned n, unsigned i) {
   return static_cast<unsigned>(progress) / n + (100 / n) * i;
 }
-// The signature is tiny: the file's share stays full meanwhile.
-unsigned DoneScale(int, unsigned n, unsigned i) { return (100 / n) * (i + 1); }
 
 }  // namespace
 
@@ -116,33 +118,81 @@ bool Downloader::Wait(Params& params, unsigned (*scale)(int, unsigned, unsigned)
   }
 }
 
+bool Downloader::FetchWithin(Params& params, const std::wstring& address, std::size_t maxBytes, DWORD start,
+                             std::string& body) {
+  net_->SetMaxBytes(maxBytes);
+  progress_ = 0;
+  for (int step = 0; step < 2; ++step) {
+    const DWORD spent = ::GetTickCount() - start;
+    ::ResetEvent(event_.Get());
+    if (step == 0) {
+      net_->OpenUrl(address, &progress_);
+    } else {
+      net_->StartDownload(&progress_);
+    }
+    if (!Wait(params, InfosScale, 1, 0, spent < infosLimitMs_ ? infosLimitMs_ - spent : 1, false) ||
+        net_->IsError())
+      return false;
+  }
+  body = net_->Data();
+  return true;
+}
+
+ReleaseVerdict Downloader::CheckWithManifest(Params& params, const std::string& body, DWORD start,
+                                             std::wstring& detail) {
+  std::vector<std::wstring> lines;
+  const InfosReply reply = SplitInfos(body, DecodeAnsi, lines);
+  UpdateInfos offered;
+  // An invalid or faulty reply is refused as ever, a download page installs
+  // nothing: no manifest is needed for those.
+  if (reply == InfosReply::Invalid ||
+      (reply == InfosReply::Lines && (!updater::ParseInfos(lines, offered) || offered.IsManualOnly())))
+    return ReleaseVerdict::Accepted;
+  // A reply that offers nothing is a "nothing to update" too: both must
+  // agree with the signed manifest, or an old reply could freeze users.
+  const bool nothing = offered.links.empty() && offered.operations.empty();
+  const std::wstring address = ManifestAddress(params.query);
+  std::string text, signature;
+  if (address.empty() || !FetchWithin(params, address, kMaxManifestBytes, start, text) ||
+      !FetchWithin(params, SignatureLink(address), kMaxSignatureBytes, start, signature))
+    return ReleaseVerdict::Missing;
+  SYSTEMTIME now;
+  ::GetSystemTime(&now);
+  const ReleaseExpectation expect{params.query, installed_, repair_, Date{now.wYear, now.wMonth, now.wDay}};
+  Manifest manifest;
+  const ReleaseVerdict verdict =
+      CheckRelease(text, signature, verify_, expect, nothing ? nullptr : &offered, manifest);
+  if (verdict == ReleaseVerdict::Withheld) detail = manifest.version;
+  if (verdict == ReleaseVerdict::Accepted) job_.TakeManifest(std::move(manifest));
+  return verdict;
+}
+
 void Downloader::RunInfos(Params& params) {
   try {
     Status(params, IDS_CONNECTING);
-    net_->SetMaxBytes(kMaxInfosBytes);
-    progress_ = 0;
     // The whole phase shares one time limit.
     const DWORD start = ::GetTickCount();
-    ::ResetEvent(event_.Get());
-    net_->OpenUrl(params.query, &progress_);
-    bool ok = Wait(params, InfosScale, 1, 0, infosLimitMs_, false) && !net_->IsError();
-    if (ok) {
-      const DWORD spent = ::GetTickCount() - start;
-      ::ResetEvent(event_.Get());
-      net_->StartDownload(&progress_);
-      ok = Wait(params, InfosScale, 1, 0, spent < infosLimitMs_ ? infosLimitMs_ - spent : 1, false) &&
-           !net_->IsError();
-    }
-    if (ok) {
-      const InfosReply reply = job_.TakeInfos(net_->Data(), DecodeAnsi);
-      if (reply == InfosReply::Invalid) {
-        log_.Add(text_(IDS_INFOS_INVALID), LOG_ERROR);
+    std::string body;
+    if (FetchWithin(params, params.query, kMaxInfosBytes, start, body)) {
+      std::wstring detail;
+      const ReleaseVerdict verdict = CheckWithManifest(params, body, start, detail);
+      if (verdict != ReleaseVerdict::Accepted && params.keepGoing) {
+        log_.Add(text_(VerdictText(verdict)) + detail, LOG_ERROR);
+        job_.EndEarly();
         ::PostMessageW(params.window, UM_INFOS_DONE, 0, 0);
-      } else {
-        log_.Add(text_(IDS_INFOS_DOWNLOADED), LOG_INFO);
-        ::PostMessageW(params.window, UM_INFOS_DONE, 1, reply == InfosReply::Lines ? 1 : 0);
+        return;
       }
-      return;
+      if (verdict == ReleaseVerdict::Accepted) {
+        const InfosReply reply = job_.TakeInfos(body, DecodeAnsi);
+        if (reply == InfosReply::Invalid) {
+          log_.Add(text_(IDS_INFOS_INVALID), LOG_ERROR);
+          ::PostMessageW(params.window, UM_INFOS_DONE, 0, 0);
+        } else {
+          log_.Add(text_(IDS_INFOS_DOWNLOADED), LOG_INFO);
+          ::PostMessageW(params.window, UM_INFOS_DONE, 1, reply == InfosReply::Lines ? 1 : 0);
+        }
+        return;
+      }
     }
     if (params.keepGoing) {
       const std::wstring why =
@@ -163,12 +213,14 @@ void Downloader::RunFiles(Params& params) {
   if (params.progressBar) ::PostMessageW(params.progressBar, PBM_SETPOS, 0, 0);
   unsigned i = 0;
   bool cancelled = false;
+  bool refused = false;
   std::wstring failure;
   try {
     for (; i < n && params.keepGoing; ++i) {
       const std::wstring& link = job_.Links()[i];
       Status(params, IDS_CONNECTING);
-      net_->SetMaxBytes(kMaxFileBytes);
+      // The manifest's size is the most a file may bring (0 would mean no cap).
+      net_->SetMaxBytes(static_cast<std::size_t>(std::max<std::uint64_t>(job_.ExpectedSize(i), 1)));
       progress_ = 0;
       ::ResetEvent(event_.Get());
       net_->OpenUrl(link, &progress_);
@@ -178,25 +230,24 @@ void Downloader::RunFiles(Params& params) {
       net_->StartDownload(&progress_);
       if (!Wait(params, ReadScale, n, i, stallLimitMs_, true) || net_->IsError()) break;
       std::string body = net_->Data();
-      // The signature beside the file; one that is missing comes back as an
-      // error page or nothing and is refused with the file at the end.
-      net_->SetMaxBytes(kMaxSignatureBytes);
-      ::ResetEvent(event_.Get());
-      net_->OpenUrl(SignatureLink(link), &progress_);
-      if (!Wait(params, DoneScale, n, i, stallLimitMs_, true) || net_->IsError()) break;
-      ::ResetEvent(event_.Get());
-      net_->StartDownload(&progress_);
-      if (!Wait(params, DoneScale, n, i, stallLimitMs_, true) || net_->IsError()) break;
-      job_.StoreFile(i, std::move(body), net_->Data());
+      const std::string digest = Sha256Hex(body);
+      if (!job_.StoreFile(i, std::move(body), digest)) {
+        // The first file that is not the maker's ends the phase.
+        log_.Add(link + text_(IDS_BAD_SIGNATURE), LOG_ERROR);
+        refused = true;
+        break;
+      }
       log_.Add(link + text_(IDS_FILE_DOWNLOADED), LOG_INFO);
       ::PostMessageW(params.window, UM_FILE_STARTED, i, 1);
     }
     if (i == n && params.keepGoing) {
-      const bool all = job_.FinishFiles(KnownErrorPageAddress(), verify_);
-      for (unsigned k = 0; k < n; ++k) {
-        if (job_.IsUnsigned(k)) log_.Add(job_.Links()[k] + text_(IDS_BAD_SIGNATURE), LOG_ERROR);
-      }
+      const bool all = job_.FinishFiles(KnownErrorPageAddress());
       ::PostMessageW(params.window, UM_FILES_DONE, n, all ? 1 : 0);
+      return;
+    }
+    if (refused) {
+      job_.EndEarly();
+      ::PostMessageW(params.window, UM_FILES_DONE, i, 0);
       return;
     }
     if (!params.keepGoing) {

@@ -47,11 +47,14 @@ class Installer {
   // "Status des Downloaders nicht READY_TO_UPDATE" in another state.
   bool OpenTargets();
 
-  // Writes the files (in READY_TO_COPY), carries out the operations, commits
-  // and returns the argument text for MiniSwap (empty when not needed);
-  // state UPDATE_DONE. Throws mwstd::file_io_error with the text logged: for
-  // a failed write (state READY_TO_UPDATE), for the last failed operation or
-  // a failed commit (state FILES_WRITTEN, the transaction left open).
+  // Writes the files (in READY_TO_COPY), carries out the deletions and
+  // moves, commits, then runs the "exe"/"exeN" programs in their order, and
+  // returns the argument text for MiniSwap (empty when not needed); state
+  // UPDATE_DONE. Throws mwstd::file_io_error with the text logged: for a
+  // failed write (state READY_TO_UPDATE); for the last failed operation or a
+  // failed commit, after rolling back (READY_TO_UPDATE when a transaction
+  // undid the files, else FILES_WRITTEN; no transaction stays open); for
+  // the last program that did not start, unless MiniSwap must still run.
   // Throws mwstd::invalid_argument "Status des Downloaders nicht
   // READY_TO_COPY" unless in READY_TO_COPY or FILES_WRITTEN.
   std::wstring Install();
@@ -59,7 +62,13 @@ class Installer {
  private:
   std::wstring Text(unsigned id) const { return text_(id); }
   void CloseTargets(bool removeCreated);
-  // Runs one operation; returns its error text or "" on success.
+  // Writes every opened target (READY_TO_COPY -> FILES_WRITTEN); on a
+  // failure rolls back, READY_TO_UPDATE, and throws as Install.
+  void WriteFiles();
+  // Starts a program of the folder, waiting for its end when asked; its
+  // error text or "" on success.
+  std::wstring RunProgram(const std::wstring& first, bool wait);
+  // Runs one deletion or move; returns its error text or "" on success.
   std::wstring RunOperation(const std::wstring& first, const std::wstring& second, std::wstring& miniSwap);
   // A path of the reply resolved below the folder; "" when it lands outside.
   std::wstring Resolve(const std::wstring& relative) const;

@@ -16,6 +16,8 @@
 namespace updater {
 namespace {
 
+bool IsProgram(const std::wstring& second) { return second == L"exe" || second == L"exeN"; }
+
 bool IsFile(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -84,6 +86,8 @@ void Installer::CloseTargets(bool removeCreated) {
 
 bool Installer::OpenTargets() {
   job_.Require(READY_TO_UPDATE);
+  // A new transaction after an earlier commit or rollback in this process.
+  ops_.Begin();
   const std::wstring backup = folder_ + L"\\" + kBackupFolder;
   ops_.CreateFolder(backup);
   CloseTargets(false);
@@ -119,81 +123,108 @@ std::wstring Installer::Install() {
   const int state = job_.State();
   if (state != READY_TO_COPY && state != FILES_WRITTEN) job_.Require(READY_TO_COPY);
 
-  if (state == READY_TO_COPY) {
-    // The open targets belong to the installer that opened them; another
-    // would write nothing and report it done.
-    if (targets_.size() != job_.LinkCount()) {
-      targets_.clear();
-      job_.SetState(READY_TO_UPDATE);
-      job_.Require(READY_TO_COPY);
-    }
-    for (std::size_t i = 0; i < targets_.size(); ++i) {
-      const std::string& data = job_.FileData(i);
-      const HANDLE file = targets_[i].file.Get();
-      DWORD written = 0;
-      const bool ok = ::SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
-                      ::WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
-                      written == data.size() && ::SetEndOfFile(file);
-      if (!ok) {
-        const DWORD code = ::GetLastError();
-        const std::wstring path = job_.TargetPath(i);
-        for (std::size_t j = i; j < targets_.size(); ++j) targets_[j].file.Reset();
-        targets_.clear();
-        job_.SetState(READY_TO_UPDATE);
-        const std::wstring text = path + Text(IDS_NOT_CREATED) + ErrorText(code);
-        log_.Add(text, LOG_ERROR);
-        throw mwstd::file_io_error(text);
-      }
-      targets_[i].file.Reset();
-      log_.Add(job_.TargetPath(i) + Text(IDS_CREATED), LOG_INFO);
-    }
-    targets_.clear();
-    job_.SetState(FILES_WRITTEN);
-  }
+  if (state == READY_TO_COPY) WriteFiles();
 
+  // Programs run only once the rest is committed: a release's own new
+  // set-up program must be there for the program that runs it.
   std::wstring miniSwap;
   std::wstring error;
+  std::vector<const std::pair<std::wstring, std::wstring>*> programs;
   for (const auto& op : job_.Operations()) {
+    if (IsProgram(op.second)) {
+      programs.push_back(&op);
+      continue;
+    }
     const std::wstring failure = RunOperation(op.first, op.second, miniSwap);
     if (!failure.empty()) {
       log_.Add(failure, LOG_ERROR);
       error = failure;
     }
   }
-  if (!error.empty()) throw mwstd::file_io_error(error);
-
-  if (!miniSwap.empty()) miniSwap += L" \"" + selfPath_;
-  if (!ops_.Commit()) {
+  const bool transacted = ops_.HasTransaction();
+  if (error.empty() && !ops_.Commit()) {
     // Reporting success here would claim files that are not there.
-    const std::wstring text = ErrorText(::GetLastError());
-    log_.Add(text, LOG_ERROR);
-    throw mwstd::file_io_error(text);
+    error = ErrorText(::GetLastError());
+    log_.Add(error, LOG_ERROR);
+  }
+  if (!error.empty()) {
+    // Nothing stays half done: with a transaction everything is undone and
+    // a retry starts from the files in memory; without one the files stay
+    // written and a retry repeats the operations.
+    ops_.Rollback();
+    job_.SetState(transacted ? READY_TO_UPDATE : FILES_WRITTEN);
+    throw mwstd::file_io_error(error);
   }
   job_.SetState(UPDATE_DONE);
+  if (!miniSwap.empty()) miniSwap += L" \"" + selfPath_;
+  for (const auto* op : programs) {
+    const std::wstring failure = RunProgram(op->first, op->second == L"exe");
+    if (!failure.empty()) {
+      log_.Add(failure, LOG_ERROR);
+      error = failure;
+    }
+  }
+  // The files are committed; MiniSwap must still finish them, so a program
+  // that did not start is only reported when nothing is left to hand on.
+  if (!error.empty() && miniSwap.empty()) throw mwstd::file_io_error(error);
   return miniSwap;
+}
+
+void Installer::WriteFiles() {
+  // The open targets belong to the installer that opened them; another
+  // would write nothing and report it done.
+  if (targets_.size() != job_.LinkCount()) {
+    targets_.clear();
+    job_.SetState(READY_TO_UPDATE);
+    job_.Require(READY_TO_COPY);
+  }
+  for (std::size_t i = 0; i < targets_.size(); ++i) {
+    const std::string& data = job_.FileData(i);
+    const HANDLE file = targets_[i].file.Get();
+    DWORD written = 0;
+    const bool ok = ::SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+                    ::WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+                    written == data.size() && ::SetEndOfFile(file);
+    if (!ok) {
+      const DWORD code = ::GetLastError();
+      const std::wstring path = job_.TargetPath(i);
+      for (std::size_t j = i; j < targets_.size(); ++j) targets_[j].file.Reset();
+      targets_.clear();
+      ops_.Rollback();
+      job_.SetState(READY_TO_UPDATE);
+      const std::wstring text = path + Text(IDS_NOT_CREATED) + ErrorText(code);
+      log_.Add(text, LOG_ERROR);
+      throw mwstd::file_io_error(text);
+    }
+    targets_[i].file.Reset();
+    log_.Add(job_.TargetPath(i) + Text(IDS_CREATED), LOG_INFO);
+  }
+  targets_.clear();
+  job_.SetState(FILES_WRITTEN);
+}
+
+std::wstring Installer::RunProgram(const std::wstring& first, bool wait) {
+  // Only a program inside the editor's folder is ever started.
+  const std::wstring from = Resolve(first);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.lpVerb = L"open";
+  info.lpFile = from.c_str();
+  info.lpDirectory = folder_.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (from.empty() || !::ShellExecuteExW(&info)) {
+    return first + Text(IDS_NOT_EXECUTED) + ErrorText(from.empty() ? ERROR_ACCESS_DENIED : ::GetLastError());
+  }
+  mwWinAPI::UniqueHandle process(info.hProcess);
+  if (wait && process) ::WaitForSingleObject(process.Get(), INFINITE);
+  log_.Add(first + Text(IDS_EXECUTED), LOG_INFO);
+  return std::wstring();
 }
 
 std::wstring Installer::RunOperation(const std::wstring& first, const std::wstring& second,
                                      std::wstring& miniSwap) {
   const std::wstring from = Resolve(first);
-  if (second == L"exe" || second == L"exeN") {
-    // Only a program inside the editor's folder is ever started.
-    SHELLEXECUTEINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
-    info.lpVerb = L"open";
-    info.lpFile = from.c_str();
-    info.lpDirectory = folder_.c_str();
-    info.nShow = SW_SHOWNORMAL;
-    if (from.empty() || !::ShellExecuteExW(&info)) {
-      return first + Text(IDS_NOT_EXECUTED) +
-             ErrorText(from.empty() ? ERROR_ACCESS_DENIED : ::GetLastError());
-    }
-    mwWinAPI::UniqueHandle process(info.hProcess);
-    if (second == L"exe" && process) ::WaitForSingleObject(process.Get(), INFINITE);
-    log_.Add(first + Text(IDS_EXECUTED), LOG_INFO);
-    return std::wstring();
-  }
   if (second.empty()) {
     // The backup keeps the file's sub-folders, so they are created first.
     const std::wstring backup = Resolve(std::wstring(kBackupFolder) + L"\\" + first);

@@ -6,9 +6,14 @@
 
 namespace updater {
 
+std::wstring InstalledVersion(const QueryInput& input) {
+  if (!input.editorVersion.empty()) return input.editorVersion;
+  return input.updaterVersion.empty() ? kFallbackUpdaterVersion : input.updaterVersion;
+}
+
 std::wstring BuildQueryAddress(const QueryInput& input) {
   const std::wstring updater = input.updaterVersion.empty() ? kFallbackUpdaterVersion : input.updaterVersion;
-  const std::wstring editor = input.editorVersion.empty() ? updater : input.editorVersion;
+  const std::wstring editor = input.repair ? L"0" : InstalledVersion(input);
   std::wstring address = input.commandLinePrefix.empty() ? mwWinAPI::UpdaterQueryPrefix(input.beta)
                                                          : input.commandLinePrefix + L"&version=";
   address += mwWinAPI::PercentEncode(editor) + L"&updaterversion=" + mwWinAPI::PercentEncode(updater);

@@ -20,13 +20,21 @@ struct QueryInput {
   std::wstring updaterVersion;
   unsigned osMajor = 0;
   unsigned osMinor = 0;
+  // The user asked to reinstall: the editor's version is sent as "0", so
+  // that the service offers its current release whatever is installed.
+  bool repair = false;
 };
+
+// The version a release must be newer than: the editor's, else the
+// updater's, else kFallbackUpdaterVersion.
+std::wstring InstalledVersion(const QueryInput& input);
 
 // The prefix, the editor's version ("&version=" first for a prefix from the
 // command line; the built-in one ends in "version="), "&updaterversion="
 // and the updater's version, then "&OSMaj=" and "&OSMin=" unless the address
-// has "OSMin=" already. A missing updater version is kFallbackUpdaterVersion,
-// a missing editor version the updater's. Versions are percent-encoded.
+// has "OSMin=" already. A missing updater version is kFallbackUpdaterVersion;
+// the editor's is InstalledVersion ("0" for a repair). Versions are
+// percent-encoded.
 std::wstring BuildQueryAddress(const QueryInput& input);
 
 // True when `address` has the origin (scheme, host, port) of the maker's

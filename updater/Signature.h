@@ -1,15 +1,16 @@
 #pragma once
-// The maker signs every file of a release (ECDSA P-256 over SHA-256, made by
-// scripts/sign-release with openssl); the updater fetches each signature
-// beside its file and installs nothing that does not carry a valid one. This
-// part reads the formats; the check itself uses the system's cryptography.
+// The maker signs each release's manifest (ECDSA P-256 over SHA-256, made by
+// scripts/sign-release with openssl; every file too, for older updaters);
+// the updater fetches the signature beside the manifest and installs nothing
+// that the manifest does not vouch for. This part reads the formats; the
+// check itself uses the system's cryptography.
 #include <array>
 #include <cstddef>
 #include <string>
 
 namespace updater {
 
-// The signature of a file is served at the file's link plus this suffix.
+// A signature is served at its manifest's (or file's) address plus this suffix.
 constexpr wchar_t kSignatureSuffix[] = L".sig";
 // A DER-encoded P-256 signature has at most 72 bytes; anything much longer
 // is no signature and is not read.
@@ -20,7 +21,7 @@ using RawSignature = std::array<unsigned char, 64>;
 // The public key's point X and Y, 32 bytes each, big-endian.
 using PublicKey = std::array<unsigned char, 64>;
 
-// Where the signature of the file at `link` is served.
+// Where the signature of what `link` addresses is served.
 std::wstring SignatureLink(const std::wstring& link);
 
 // Reads openssl's DER form (SEQUENCE of two positive INTEGERs, short

@@ -71,8 +71,23 @@ bool VerifySignature(const std::string& data, const std::string& der, const Publ
 }
 
 bool VerifyReleaseSignature(const std::string& data, const std::string& der) {
-  PublicKey key;
-  return ParsePublicKeyHex(kReleasePublicKeyHex, key) && VerifySignature(data, der, key);
+  for (std::size_t i = 0; i < kReleasePublicKeyCount; ++i) {
+    PublicKey key;
+    if (ParsePublicKeyHex(kReleasePublicKeys[i], key) && VerifySignature(data, der, key)) return true;
+  }
+  return false;
+}
+
+std::string Sha256Hex(const std::string& data) {
+  unsigned char digest[32];
+  if (!Sha256(data, digest)) return std::string();
+  static const char hex[] = "0123456789abcdef";
+  std::string text;
+  for (const unsigned char b : digest) {
+    text.push_back(hex[b >> 4]);
+    text.push_back(hex[b & 15]);
+  }
+  return text;
 }
 
 }  // namespace updater

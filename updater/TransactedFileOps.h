@@ -41,6 +41,9 @@ class TransactedFileOps {
   ~TransactedFileOps();
 
   bool HasTransaction() const { return transaction_ != nullptr; }
+  // Starts a new transaction after a commit or rollback, when the system
+  // has the transaction manager; true when one is open.
+  bool Begin();
 
   // Opens `path` for writing, not shared: by default created or truncated.
   // Returns INVALID_HANDLE_VALUE on failure (GetLastError tells why; after

@@ -76,9 +76,16 @@ TransactedFileOps::TransactedFileOps(LibraryLoader& loader) : loader_(loader) {
       return;
     }
   }
+  Begin();
+}
+
+bool TransactedFileOps::Begin() {
+  if (transaction_) return true;
+  if (!functions_[kCreateTransaction]) return false;
   HANDLE transaction =
       Function<CreateTransactionFn>(kCreateTransaction)(nullptr, nullptr, 0, 0, 0, 0, nullptr);
   transaction_ = transaction == INVALID_HANDLE_VALUE ? nullptr : transaction;
+  return transaction_ != nullptr;
 }
 
 TransactedFileOps::~TransactedFileOps() {

@@ -13,15 +13,13 @@ constexpr std::size_t kMinLineLength = 4;
 
 bool IsOperation(const std::wstring& line) { return !line.empty() && line[0] == L'*'; }
 
-// "exe" and "exeN" start the file; an empty second deletes it; anything else
-// is the destination of a move.
+}  // namespace
+
 bool IsSafeOperation(const std::pair<std::wstring, std::wstring>& op) {
   if (!IsSafeRelativePath(op.first)) return false;
   if (op.second.empty() || op.second == L"exe" || op.second == L"exeN") return true;
   return IsSafeRelativePath(op.second);
 }
-
-}  // namespace
 
 InfosReply SplitInfos(const std::string& body, InfosDecoder decode, std::vector<std::wstring>& lines) {
   using mwWinAPI::kReplyMarker;

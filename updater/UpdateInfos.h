@@ -52,6 +52,11 @@ struct UpdateInfos {
 // unsafe path. Nothing of a faulty reply may be used.
 bool ParseInfos(const std::vector<std::wstring>& lines, UpdateInfos& infos);
 
+// An operation whose paths stay inside the editor's folder: "exe" and "exeN"
+// start the file, an empty second deletes it, anything else is the
+// destination of a move.
+bool IsSafeOperation(const std::pair<std::wstring, std::wstring>& op);
+
 // The link less the base address at its front and less its 5-character
 // suffix; empty when the link is not longer than that.
 std::wstring LocalPath(const std::wstring& base, const std::wstring& link);

@@ -63,7 +63,19 @@
 #define IDS_MOVED_TO 152
 #define IDS_SELF_UPDATED 153
 #define IDS_SELF_UPDATE_FAILED 154
-// A downloaded file without the maker's valid signature.
+// A downloaded file that is not what the maker signed (the manifest's size
+// and checksum).
 #define IDS_BAD_SIGNATURE 155
+// Why the maker's signed release manifest refuses a reply (updater/Manifest.h).
+#define IDS_MANIFEST_MISSING 170
+#define IDS_MANIFEST_UNSIGNED 171
+#define IDS_MANIFEST_UNREADABLE 172
+#define IDS_RELEASE_OTHER 173
+#define IDS_RELEASE_EXPIRED 174
+#define IDS_RELEASE_NOT_NEWER 175
+#define IDS_RELEASE_FILES_DIFFER 176
+#define IDS_RELEASE_OPERATIONS_DIFFER 177
+#define IDS_RELEASE_FOREIGN_LINK 178
+#define IDS_UPDATE_WITHHELD 179
 
 #endif  // ORBIFORM_UPDATER_UPDATERIDS_H

@@ -84,8 +84,8 @@ bool RegisterUpdaterClass(HINSTANCE instance);
 
 // The whole program: the editor's folder from the registry (else the
 // program's own), the command line, the write test, the window and its
-// message loop. Returns the program's exit code. `verify` checks each
-// downloaded file's signature.
+// message loop. Returns the program's exit code. `verify` checks the
+// signature of the release manifest.
 int RunUpdater(HINSTANCE instance, int show, SignatureCheck verify = VerifyReleaseSignature);
 
 // The editor's folder as HKEY_CURRENT_USER "Software\Orbiform" names it

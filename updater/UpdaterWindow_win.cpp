@@ -240,6 +240,8 @@ std::wstring UpdaterWindow::BuildQuery() {
     input.osMajor = os.dwMajorVersion;
     input.osMinor = os.dwMinorVersion;
   }
+  input.repair = options_.repair;
+  downloader_.SetInstalled(InstalledVersion(input), options_.repair);
   return BuildQueryAddress(input);
 }
 

@@ -43,6 +43,15 @@ curl -s -o "$RUN/large.bin" "${F}large.bin.file" && curl -s -o "$RUN/large.bin.s
 check "signatures served" "ok" "$("$ROOT/scripts/sign-release" verify "$ROOT/tests/updater/keys/test-private.pem" \
   "$RUN/readme.txt" "$RUN/large.bin" && echo ok)"
 check "signature of an unlisted file refused" "404" "$(status "${F}../secret.txt.file.sig")"
+# The channel's signed manifest beside the release, naming the reply's files.
+curl -s -o "$RUN/stable.manifest" "$URL/manifest.php/stable" && curl -s -o "$RUN/stable.manifest.sig" "$URL/manifest.php/stable.sig"
+check "manifest signed" "ok" "$("$ROOT/scripts/sign-release" verify "$ROOT/tests/updater/keys/test-private.pem" \
+  "$RUN/stable.manifest" && echo ok)"
+check "manifest files" "Orbiform2.exe sub/readme.txt body250.bin large.bin" \
+  "$(sed -n 's/^file: [0-9]* [0-9a-f]* //p' "$RUN/stable.manifest" | paste -sd ' ')"
+check "large file in the manifest" "$(sha256sum <"$RUN/large.bin" | cut -d' ' -f1)" \
+  "$(sed -n 's/^file: 52428800 \([0-9a-f]*\) large.bin$/\1/p' "$RUN/stable.manifest")"
+check "no manifest for a download page" "404" "$(status "$URL/manifest.php/beta")"
 
 mv "$RUN/data/beta.release" "$RUN/data/beta.off"
 check "missing release description" "503 no release published" \

@@ -16,6 +16,13 @@ namespace {
 const std::string kMarker = "7315-2048-9962-4170-3385-6621";
 std::wstring Decode(const std::string& bytes) { return mwWinAPI::FromUtf8(bytes); }
 
+// The manifest entries of Parsed's two links.
+Manifest Signed() {
+  Manifest m;
+  m.files = {{L"a.exe", 10, std::string(64, 'a')}, {L"Sub/b.dat", 4, std::string(64, 'b')}};
+  return m;
+}
+
 // A job with the reply parsed: two links and one operation.
 void Parsed(DownloadJob& job) {
   job.BeginInfos();
@@ -23,6 +30,9 @@ void Parsed(DownloadJob& job) {
       InfosReply::Lines,
       job.TakeInfos(kMarker + "http://h/f/\nhttp://h/f/a.exe.file\nhttp://h/f/Sub/b.dat.file\n*a.exe\n*exe\n",
                     Decode));
+  job.SetState(INFOS_DOWNLOADING);
+  job.TakeManifest(Signed());
+  job.SetState(INFOS_DOWNLOADED);
   ASSERT_TRUE(job.ParseInfos());
 }
 
@@ -34,9 +44,6 @@ std::wstring ThrownBy(void (*call)(DownloadJob&), DownloadJob& job) {
   }
   return L"";
 }
-
-// Stands in for the signature check: "sig" is the only valid signature.
-bool SigChecked(const std::string&, const std::string& signature) { return signature == "sig"; }
 
 }  // namespace
 
@@ -81,21 +88,13 @@ TEST(DownloadJob, InformationPhaseOutcomes) {
 TEST(DownloadJob, FilePhaseChecksEveryFile) {
   DownloadJob job;
   Parsed(job);
+  EXPECT_EQ(10u, job.ExpectedSize(0));
+  EXPECT_EQ(0u, job.ExpectedSize(2));
   job.BeginFiles();
   EXPECT_EQ(L"Download läuft", ThrownBy([](DownloadJob& j) { j.LinkCount(); }, job));
-  job.StoreFile(0, "MZ program", "sig");
-  job.StoreFile(1, "<html>404 Error</html>", "sig");
-  EXPECT_FALSE(job.FinishFiles("http://h/error", SigChecked));
-  EXPECT_EQ(READY_TO_DOWNLOAD_FILES, job.State());
-  EXPECT_TRUE(job.IsDone(0));
-  EXPECT_FALSE(job.IsDone(1));
-  EXPECT_TRUE(job.FileData(1).empty());
-
-  job.BeginFiles();  // a new attempt starts with empty slots
-  EXPECT_TRUE(job.FileData(0).empty());
-  job.StoreFile(0, "MZ program", "sig");
-  job.StoreFile(1, "data", "sig");
-  EXPECT_TRUE(job.FinishFiles("http://h/error", SigChecked));
+  EXPECT_TRUE(job.StoreFile(0, "MZ program", std::string(64, 'a')));
+  EXPECT_TRUE(job.StoreFile(1, "data", std::string(64, 'b')));
+  EXPECT_TRUE(job.FinishFiles("http://h/error"));
   EXPECT_EQ(READY_TO_UPDATE, job.State());
 
   // Cancelling the file phase goes back to the parsed state, not further.
@@ -105,36 +104,23 @@ TEST(DownloadJob, FilePhaseChecksEveryFile) {
   EXPECT_THROW(job.FileData(0), mwstd::out_of_range);
 }
 
-TEST(DownloadJob, OversizedFileIsRefused) {
+TEST(DownloadJob, FileThatIsNotTheManifestsIsRefused) {
   DownloadJob job;
   Parsed(job);
-  job.BeginFiles();
-  job.StoreFile(0, std::string(kMaxFileBytes + 1, 'x'), "sig");
-  job.StoreFile(1, "data", "sig");
-  EXPECT_FALSE(job.FinishFiles("", SigChecked));
-  EXPECT_FALSE(job.IsDone(0));
-}
-
-TEST(DownloadJob, FileWithoutAValidSignatureIsRefused) {
-  DownloadJob job;
-  Parsed(job);
-  job.BeginFiles();
-  job.StoreFile(0, "MZ program", "sig");
-  job.StoreFile(1, "data", "");  // none came
-  EXPECT_FALSE(job.FinishFiles("", SigChecked));
-  EXPECT_TRUE(job.IsDone(0));
-  EXPECT_FALSE(job.IsUnsigned(0));
-  EXPECT_FALSE(job.IsDone(1));
-  EXPECT_TRUE(job.IsUnsigned(1));
-  EXPECT_TRUE(job.FileData(1).empty());
+  job.BeginFiles();  // a new attempt starts with empty slots
+  EXPECT_FALSE(job.StoreFile(0, "MZ program", std::string(64, 'b')));  // other bytes, same size
+  EXPECT_FALSE(job.StoreFile(1, "data+", std::string(64, 'b')));       // longer
+  EXPECT_TRUE(job.FileData(0).empty());
+  EXPECT_FALSE(job.FinishFiles(""));
   EXPECT_EQ(READY_TO_DOWNLOAD_FILES, job.State());
 
-  // Without a check nothing passes.
-  job.BeginFiles();
-  job.StoreFile(0, "MZ program", "sig");
-  job.StoreFile(1, "data", "sig");
-  EXPECT_FALSE(job.FinishFiles("", nullptr));
-  EXPECT_FALSE(job.IsDone(0));
+  // Without a manifest nothing is trusted.
+  DownloadJob bare;
+  bare.BeginInfos();
+  ASSERT_EQ(InfosReply::Lines, bare.TakeInfos(kMarker + "http://h/f/\nhttp://h/f/a.exe.file\n", Decode));
+  ASSERT_TRUE(bare.ParseInfos());
+  bare.BeginFiles();
+  EXPECT_FALSE(bare.StoreFile(0, "MZ program", std::string(64, 'a')));
 }
 
 TEST(UpdateLog, LinesAndFileBlock) {

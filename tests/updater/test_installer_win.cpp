@@ -7,6 +7,7 @@
 #include "mwWinAPI/Utf.h"
 #include "tests/mwWinAPI/TempFolder.h"
 #include "updater/Installer.h"
+#include "updater/TransactedFileOps.h"
 
 using namespace updater;
 using mwtest::Exists;
@@ -16,6 +17,8 @@ using mwtest::PutBytes;
 namespace {
 
 std::wstring Decode(const std::string& bytes) { return mwWinAPI::FromUtf8(bytes); }
+// Stands in for every file's checksum; the manifest's checks are tested apart.
+const std::string kDigest(64, '0');
 std::wstring FakeText(unsigned id) { return L"<" + std::to_wstring(id) + L">"; }
 
 std::wstring WinePath(const char* unixPath) {
@@ -29,11 +32,14 @@ class InstallerTest : public ::testing::Test {
   // Takes the reply's lines (after the marker) and the files' bodies in link order.
   void Download(const std::string& lines, const std::vector<std::string>& files) {
     job.BeginInfos();
+    Manifest manifest;
+    for (const auto& file : files) manifest.files.push_back({L"", file.size(), kDigest});
+    job.TakeManifest(manifest);
     ASSERT_EQ(InfosReply::Lines, job.TakeInfos("7315-2048-9962-4170-3385-6621" + lines, Decode));
     ASSERT_TRUE(job.ParseInfos());
     job.BeginFiles();
-    for (std::size_t i = 0; i < files.size(); ++i) job.StoreFile(i, files[i], "signed");
-    ASSERT_TRUE(job.FinishFiles("", [](const std::string&, const std::string& s) { return s == "signed"; }));
+    for (std::size_t i = 0; i < files.size(); ++i) ASSERT_TRUE(job.StoreFile(i, files[i], kDigest));
+    ASSERT_TRUE(job.FinishFiles(""));
   }
   std::wstring In(const std::wstring& name) const { return folder.Path(name); }
   bool Logged(const std::wstring& part, int kind) const {
@@ -154,6 +160,91 @@ TEST_F(InstallerTest, FailedOperationsAreLoggedAndTheLastIsThrown) {
   ASSERT_TRUE(PutBytes(In(L"nothere.txt"), "n"));
   EXPECT_EQ(L"", installer.Install());
   EXPECT_EQ("x", GetBytes(In(L"y.txt")));
+}
+
+namespace {
+
+// A transaction manager whose functions do the plain operations and record
+// the commit and the rollback, so that their order against programs shows.
+struct Transactions {
+  std::vector<std::string> events;
+  std::wstring programRecord;  // written by the program the release runs
+} g_tx;
+
+HANDLE WINAPI TxCreate(LPSECURITY_ATTRIBUTES, LPGUID, DWORD, DWORD, DWORD, DWORD, LPWSTR) {
+  g_tx.events.push_back("begin");
+  return ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+BOOL WINAPI TxCommit(HANDLE) {
+  g_tx.events.push_back(Exists(g_tx.programRecord) ? "commit after the program" : "commit");
+  return TRUE;
+}
+BOOL WINAPI TxRollback(HANDLE) {
+  g_tx.events.push_back("rollback");
+  return TRUE;
+}
+BOOL WINAPI TxDelete(LPCWSTR path, HANDLE) { return ::DeleteFileW(path); }
+BOOL WINAPI TxCopy(LPCWSTR from, LPCWSTR to, LPPROGRESS_ROUTINE, LPVOID, LPBOOL cancel, DWORD flags, HANDLE) {
+  return ::CopyFileExW(from, to, nullptr, nullptr, cancel, flags);
+}
+BOOL WINAPI TxCreateDirectory(LPCWSTR, LPCWSTR path, LPSECURITY_ATTRIBUTES, HANDLE) {
+  return ::CreateDirectoryW(path, nullptr);
+}
+BOOL WINAPI TxMove(LPCWSTR from, LPCWSTR to, LPPROGRESS_ROUTINE, LPVOID, DWORD flags, HANDLE) {
+  return ::MoveFileWithProgressW(from, to, nullptr, nullptr, flags);
+}
+HANDLE WINAPI TxCreateFile(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                           DWORD disposition, DWORD flags, HANDLE templ, HANDLE, PUSHORT, PVOID) {
+  return ::CreateFileW(path, access, share, security, disposition, flags, templ);
+}
+void WINAPI TxUnused() {}
+
+class PassThroughLoader : public LibraryLoader {
+ public:
+  HMODULE Load(const wchar_t*) override { return reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x1000)); }
+  FARPROC Find(HMODULE, const char* name) override {
+    const std::string n = name;
+    void* f = reinterpret_cast<void*>(&TxUnused);
+    if (n == "CreateTransaction") f = reinterpret_cast<void*>(&TxCreate);
+    if (n == "CommitTransaction") f = reinterpret_cast<void*>(&TxCommit);
+    if (n == "RollbackTransaction") f = reinterpret_cast<void*>(&TxRollback);
+    if (n == "DeleteFileTransactedW") f = reinterpret_cast<void*>(&TxDelete);
+    if (n == "CopyFileTransactedW") f = reinterpret_cast<void*>(&TxCopy);
+    if (n == "CreateDirectoryTransactedW") f = reinterpret_cast<void*>(&TxCreateDirectory);
+    if (n == "MoveFileTransactedW") f = reinterpret_cast<void*>(&TxMove);
+    if (n == "CreateFileTransactedW") f = reinterpret_cast<void*>(&TxCreateFile);
+    return reinterpret_cast<FARPROC>(f);
+  }
+  void Free(HMODULE) override {}
+};
+
+}  // namespace
+
+TEST_F(InstallerTest, ProgramsRunOnlyAfterTheCommitAndAFailureBeforeItRollsBack) {
+  g_tx = Transactions{};
+  g_tx.programRecord = In(L"args.log");
+  PassThroughLoader loader;
+  TransactedFileOps transacted(loader);
+  ASSERT_TRUE(::CopyFileW(WinePath(ORBIFORM_RECORD_ARGS_EXE).c_str(), In(L"Setup.exe").c_str(), FALSE));
+  Download("http://h/f/\nhttp://h/f/a.txt.file\n*Setup.exe\n*exe\n*old.txt\n*\n", {"new a"});
+  Installer installer(folder.Path(), job, log, transacted, FakeText, self);
+
+  // The deletion fails: everything is rolled back, nothing is left open and
+  // the program never ran.
+  ASSERT_TRUE(installer.OpenTargets());
+  EXPECT_THROW(installer.Install(), mwstd::file_io_error);
+  EXPECT_EQ((std::vector<std::string>{"begin", "rollback"}), g_tx.events);
+  EXPECT_FALSE(transacted.HasTransaction());
+  EXPECT_EQ(READY_TO_UPDATE, job.State());
+  EXPECT_FALSE(Exists(In(L"args.log")));
+
+  // A retry in a new transaction, committed before the program runs.
+  ASSERT_TRUE(PutBytes(In(L"old.txt"), "old"));
+  ASSERT_TRUE(installer.OpenTargets());
+  EXPECT_EQ(L"", installer.Install());
+  EXPECT_EQ((std::vector<std::string>{"begin", "rollback", "begin", "commit"}), g_tx.events);
+  EXPECT_EQ(UPDATE_DONE, job.State());
+  EXPECT_NE(std::string::npos, GetBytes(In(L"args.log")).find("Setup.exe"));
 }
 
 TEST(Installer, WriteTest) {

@@ -50,6 +50,13 @@ TEST(QueryAddress, PrefixVersionsAndSystem) {
   input.editorVersion = L"2, 1 &x=y";
   EXPECT_EQ(L"http://h/q?p=1&version=2%2C%201%20%26x%3Dy&updaterversion=2.1.0&OSMaj=6&OSMin=1",
             BuildQueryAddress(input));
+
+  // A repair asks as if nothing were installed, and still compares with
+  // what is.
+  input.editorVersion = L"2.2.0";
+  input.repair = true;
+  EXPECT_EQ(L"http://h/q?p=1&version=0&updaterversion=2.1.0&OSMaj=6&OSMin=1", BuildQueryAddress(input));
+  EXPECT_EQ(L"2.2.0", InstalledVersion(input));
 }
 
 TEST(QueryAddress, TrustFollowsTheServiceOrigin) {

@@ -110,4 +110,9 @@ TEST(CommandLine, OnlyAWholeSecondArgumentCounts) {
 
   EXPECT_FALSE(ParseCommandLine({L"QZ7Updater.exe", p, L"/autox"}).autoStart);
   EXPECT_FALSE(ParseCommandLine({L"QZ7Updater.exe", L"/auto"}).autoStart);  // that is the prefix
+
+  // A repair the user asks for: alone, on the built-in query.
+  o = ParseCommandLine({L"QZ7Updater.exe", L"/repair"});
+  EXPECT_TRUE(o.repair && o.autoStart && o.queryPrefix.empty());
+  EXPECT_FALSE(ParseCommandLine({L"QZ7Updater.exe", p, L"/repair"}).repair);
 }

@@ -28,8 +28,11 @@ TEST(SignatureCheck, GoodAlteredWrongKeyMissing) {
   ASSERT_EQ(250u, data.size());
   const PublicKey key = Key("test-public.hex");
   EXPECT_TRUE(VerifySignature(data, signature, key));
-  // The program's built-in key is the tests' one here.
+  // This program trusts two keys, as during a rotation, the tests' one
+  // second: a signature by either holds, a forged one by neither.
+  ASSERT_EQ(2u, kReleasePublicKeyCount);
   EXPECT_TRUE(VerifyReleaseSignature(data, signature));
+  EXPECT_FALSE(VerifyReleaseSignature(data + "x", signature));
 
   std::string altered = data;
   altered[249] ^= 0x20;

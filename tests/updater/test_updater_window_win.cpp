@@ -19,7 +19,6 @@ using namespace updater;
 namespace {
 
 using updatertest::FakeCheck;
-using updatertest::FakeSignature;
 using updatertest::FakeText;
 using updatertest::kMarker;
 
@@ -101,9 +100,10 @@ TEST_F(UpdaterWindowTest, AutoStartDownloadsThenTheButtonInstallsAndHandsTheSelf
   server.Serve("/info*", kMarker + base_ + "\n" + base_ + "QZ7Updater.new.file\n" + base_ +
                              "Orbiform2.exe.file\n*" + "QZ7Updater.new\n*" + Narrow(selfName) + "\n");
   server.Serve("/f/QZ7Updater.new.file", "MZ new updater");
-  server.Serve("/f/QZ7Updater.new.file.sig", FakeSignature("MZ new updater"));
   server.Serve("/f/Orbiform2.exe.file", "MZ new editor");
-  server.Serve("/f/Orbiform2.exe.file.sig", FakeSignature("MZ new editor"));
+  updatertest::ServeManifest(server,
+                             {{"QZ7Updater.new", "MZ new updater"}, {"Orbiform2.exe", "MZ new editor"}},
+                             {"QZ7Updater.new|" + Narrow(selfName)});
   server.Start();
 
   Open(Prefix(), true);
@@ -188,6 +188,7 @@ TEST_F(UpdaterWindowTest, QuestionsFaultyRepliesAndCancelling) {
 
 TEST_F(UpdaterWindowTest, MinimisingHidesAndTheIconBringsItBackClosingWritesTheLog) {
   server.Serve("/info*", kMarker);
+  updatertest::ServeManifest(server, {}, {}, "1.0.0");  // older than what is installed
   server.Start();
   Open(Prefix(), false);
   ::ShowWindow(window->Handle(), SW_SHOW);
