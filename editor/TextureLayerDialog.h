@@ -28,7 +28,6 @@ class TextureLayerDialog : public mwWinAPI::Dialog {
   // The selection: a face (>= 0), -1 the bitmap of the whole object, -6 -
   // layer for a layer, -5 nothing (after a refresh).
   INT_PTR Selection() const { return selection_; }
-  int SelectedCorner() const { return corner_; }
 
  protected:
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
