@@ -9,6 +9,7 @@
 #include <functional>
 #include <iterator>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -64,6 +65,20 @@ TEST(Utf, BrokenInputBecomesReplacementCharacters) {
                                  "z"));                               // overlong slash
   EXPECT_EQ(L"\uFFFD", FromUtf8("\xED\xA0\x80"));                     // encoded surrogate
   EXPECT_EQ(std::string("\0x", 2), ToUtf8(std::wstring(L"\0x", 2)));  // zeros pass through
+}
+
+TEST(Exceptions, BothFamiliesMapToOneText) {
+  const auto text = [](auto thrown) {
+    try {
+      throw thrown;
+    } catch (...) {
+      return mwstd::CurrentErrorText(L"?");
+    }
+  };
+  EXPECT_EQ(L"gr\u00f6\u00dfer", text(mwstd::file_io_error(L"gr\u00f6\u00dfer")));
+  EXPECT_EQ(L"gr\u00f6\u00dfer", text(std::invalid_argument("gr\xC3\xB6\xC3\x9F"
+                                                            "er")));
+  EXPECT_EQ(L"?", text(42));
 }
 
 TEST(StringTable, LoadsTextsByIdentifier) {
