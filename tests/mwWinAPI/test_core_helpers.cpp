@@ -2,6 +2,7 @@
 // the crash-safe file replacement (natively, and its race on both sides).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -19,6 +20,7 @@
 #include "mwWinAPI/Split.h"
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/Utf.h"
+#include "tests/mwWinAPI/EditorTexts.h"
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -81,29 +83,29 @@ TEST(Exceptions, BothFamiliesMapToOneText) {
   EXPECT_EQ(L"?", text(42));
 }
 
-TEST(StringTable, LoadsTextsByIdentifier) {
+// Every id of the editor's table once, each text as its source has it in
+// both languages; a missing id loads empty, and one buffer serves each load.
+TEST(StringTable, EveryIdOnceInBothLanguages) {
+  std::vector<unsigned> ids;
+  for (const SourceText& text : kEditorTexts) ids.push_back(text.id);
+  std::sort(ids.begin(), ids.end());
+  const auto twice = std::adjacent_find(ids.begin(), ids.end());
+  EXPECT_EQ(twice, ids.end()) << "id " << *twice << " twice";
 #ifndef _WIN32
-  mwWinAPI::SetNativeLanguage(mwWinAPI::Language::English);
+  for (const auto language : {mwWinAPI::Language::German, mwWinAPI::Language::English}) {
+    mwWinAPI::SetNativeLanguage(language);
+    for (const SourceText& text : kEditorTexts)
+      EXPECT_EQ(language == mwWinAPI::Language::German ? text.german : text.english,
+                mwWinAPI::LoadText(text.id));
+  }
 #endif
   mwWinAPI::StringTable table;
-  EXPECT_EQ(std::wstring(L" is not a valid Project-File"), table.Load(145));
-  const wchar_t* buffer = table.Load(178);
-  EXPECT_EQ(std::wstring(L"Ellipsis factor must be greater than 0!\n"), buffer);
-  EXPECT_EQ(std::wstring(), table.Load(4711));  // missing: empty, no failure
-  EXPECT_EQ(buffer, table.Load(139));           // one buffer, reused
-  EXPECT_EQ(L"Both Start- and Endplain are not allowed to be hgiher than the plain count!", table.LoadS(205));
+  const wchar_t* buffer = table.Load(kEditorTexts[0].id);
+  EXPECT_EQ(std::wstring(), table.Load(4711));
+  EXPECT_EQ(buffer, table.Load(kEditorTexts[1].id));
 }
 
 #ifndef _WIN32
-TEST(StringTable, GermanTextsComeFromTheSameSource) {
-  mwWinAPI::SetNativeLanguage(mwWinAPI::Language::German);
-  mwWinAPI::StringTable table;
-  EXPECT_EQ(L" ist keine g\u00fcltige Projektdatei", table.LoadS(145));
-  EXPECT_EQ(L"Der Ellipsenfaktor muss gr\u00f6\u00dfer als 0 sein!\n\"", table.LoadS(178));
-  EXPECT_EQ(L" zum Download bereit", table.LoadS(196));
-  mwWinAPI::SetNativeLanguage(mwWinAPI::Language::English);
-}
-
 class SafeFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
