@@ -48,13 +48,13 @@ test-win: win
 test: test-native test-win
 	@echo "make test: native and Windows tests passed"
 
-# The editor under Wine on a sample project (the command-line generator
-# writes the samples; scripts/editor-shots the textured pillar): in the X
-# session, or under Xvfb with screenshots.
+# The editor under Wine on the installer's textured pillar (the command-line
+# generator writes the samples): in the X session, or under Xvfb with
+# screenshots.
 run: native win
 	@if bash scripts/can-run-32bit; then dir=$(WIN); else $(MAKE) --no-print-directory win64; dir=$(WIN64); fi; \
 	bash scripts/run-samples $(NATIVE)/cli/orbiform-cli $$dir/cli/orbiform-cli.exe $(SAMPLES) && \
-	bash scripts/run-editor $$dir/editor/Orbiform2.exe $(SAMPLES)/windows/tube.ek7mobj $(ROOT)/build/screenshots
+	bash scripts/run-editor $$dir/editor/Orbiform2.exe $(SAMPLES)/textured/Pillar.ek7mobj $(ROOT)/build/screenshots
 
 # The release: Orbiform-<version>-setup.exe and a zip of the same files, from
 # the 32-bit programs.
