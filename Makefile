@@ -10,7 +10,7 @@ FUZZ := $(ROOT)/build/fuzz
 JOBS ?= 2
 SAMPLES := $(ROOT)/build/samples
 
-.PHONY: all setup native win win64 test test-native test-win run dist bench net-figure fuzz format clean
+.PHONY: all setup native win win64 test test-native test-win run dist doc-pictures bench net-figure fuzz format clean
 
 all: native win win64
 
@@ -60,6 +60,10 @@ run: native win
 # the 32-bit programs.
 dist: native win
 	@bash scripts/make-dist $(WIN) $(NATIVE)/cli/orbiform-cli $(ROOT)/build/dist x86-unicode
+
+# Every picture of the README and the manual, from the 32-bit programs.
+doc-pictures: native win
+	@bash scripts/doc-pictures $(WIN) $(NATIVE)/cli/orbiform-cli
 
 bench: setup
 	@cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DORBIFORM_SANITIZE=OFF -DORBIFORM_TESTS=OFF -DORBIFORM_BENCHMARKS=ON >/dev/null
