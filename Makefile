@@ -10,7 +10,7 @@ FUZZ := $(ROOT)/build/fuzz
 JOBS ?= 2
 SAMPLES := $(ROOT)/build/samples
 
-.PHONY: all setup native win win64 test test-native test-win run dist bench net-figure fuzz format clean
+.PHONY: all setup native win win64 test test-native test-win run dist doc-pictures bench net-figure fuzz format clean
 
 all: native win win64
 
@@ -48,18 +48,22 @@ test-win: win
 test: test-native test-win
 	@echo "make test: native and Windows tests passed"
 
-# The editor under Wine on a sample project (the command-line generator
-# writes the samples; scripts/editor-shots the textured pillar): in the X
-# session, or under Xvfb with screenshots.
+# The editor under Wine on the installer's textured pillar (the command-line
+# generator writes the samples): in the X session, or under Xvfb with
+# screenshots.
 run: native win
 	@if bash scripts/can-run-32bit; then dir=$(WIN); else $(MAKE) --no-print-directory win64; dir=$(WIN64); fi; \
 	bash scripts/run-samples $(NATIVE)/cli/orbiform-cli $$dir/cli/orbiform-cli.exe $(SAMPLES) && \
-	bash scripts/run-editor $$dir/editor/Orbiform2.exe $(SAMPLES)/windows/tube.ek7mobj $(ROOT)/build/screenshots
+	bash scripts/run-editor $$dir/editor/Orbiform2.exe $(SAMPLES)/textured/Pillar.ek7mobj $(ROOT)/build/screenshots
 
 # The release: Orbiform-<version>-setup.exe and a zip of the same files, from
 # the 32-bit programs.
 dist: native win
 	@bash scripts/make-dist $(WIN) $(NATIVE)/cli/orbiform-cli $(ROOT)/build/dist x86-unicode
+
+# Every picture of the README and the manual, from the 32-bit programs.
+doc-pictures: native win
+	@bash scripts/doc-pictures $(WIN) $(NATIVE)/cli/orbiform-cli
 
 bench: setup
 	@cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DORBIFORM_SANITIZE=OFF -DORBIFORM_TESTS=OFF -DORBIFORM_BENCHMARKS=ON >/dev/null

@@ -407,12 +407,10 @@ int Run(const std::vector<std::wstring>& args, std::string& out, std::string& er
     return 2;
   } catch (const Refused& e) {
     err += "orbiform-cli: " + mwWinAPI::ToUtf8(OneLine(e.message)) + "\n";
-  } catch (const mwstd::exception& e) {
-    err += "orbiform-cli: " + mwWinAPI::ToUtf8(OneLine(e.what())) + "\n";
   } catch (const std::bad_alloc&) {
     err += "orbiform-cli: out of memory\n";
-  } catch (const std::exception& e) {
-    err += "orbiform-cli: " + mwWinAPI::ToUtf8(OneLine(Widen(e.what()))) + "\n";
+  } catch (...) {
+    err += "orbiform-cli: " + mwWinAPI::ToUtf8(OneLine(mwstd::CurrentErrorText(L"unknown error"))) + "\n";
   }
   return 1;
 }

@@ -16,7 +16,6 @@
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/UserInteraction.h"
-#include "mwWinAPI/Utf.h"
 #include "mwWinAPI/Window.h"
 
 namespace orbiform {
@@ -45,10 +44,8 @@ void LastChanceSave(MainWindow& window) {
   if (path.empty()) return;
   try {
     window.WriteProject(path);
-  } catch (const mwstd::exception& e) {
-    Ui().ShowMessage(nullptr, e.what(), L"", MB_ICONWARNING);
-  } catch (const std::exception& e) {
-    Ui().ShowMessage(nullptr, mwWinAPI::FromUtf8(e.what()), L"", MB_ICONWARNING);
+  } catch (...) {
+    Ui().ShowMessage(nullptr, mwstd::CurrentErrorText(), L"", MB_ICONWARNING);
   }
 }
 

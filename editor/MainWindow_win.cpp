@@ -718,6 +718,7 @@ void MainWindow::Help() {
   try {
     path = mwWinAPI::FilePathExec(kHelpFile);
   } catch (const mwstd::exception&) {
+    // The program's folder is unknown: no path, and the message below says so.
   }
   if (path.empty() || !Ui().OpenWithShell(Handle(), path, L"", SW_SHOWNORMAL))
     Message(LoadText(IDS_HELP_NOT_OPENED), MB_ICONWARNING);

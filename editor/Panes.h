@@ -32,7 +32,6 @@ class EditPane : public mwWinAPI::Window {
   // exist); the point dialog becomes the active one and both are hidden.
   void SetDialogs(HWND pointDialog, HWND layerDialog);
   HWND PointDialog() const { return point_; }
-  HWND LayerDialog() const { return layer_; }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -59,7 +58,6 @@ class TreePane : public mwWinAPI::Window {
   void SetEditPane(HWND editPane) { editPane_ = editPane; }
   void SetHandler(RoundObjectHandler* handler) { handler_ = handler; }
   HWND Tree() const { return tree_; }
-  bool Filled() const { return filled_; }
   // True once after a drop: the texture layer dialog then skips applying its
   // fields.
   bool TakeJustDropped() {

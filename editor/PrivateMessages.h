@@ -5,7 +5,6 @@
 
 namespace orbiform {
 
-constexpr UINT TWM_TREE_BUILT = WM_USER + 5;  // the tree builder thread has finished
 // Completion of an update-check download step (posted by the download's
 // callback thread to the main window).
 constexpr UINT TWM_UPDATE_STEP = WM_USER + 6;

@@ -29,7 +29,6 @@ class TextureLayerDialog : public mwWinAPI::Dialog {
   // The selection: a face, a layer, none for the bitmap of the whole object,
   // cleared for nothing (after a refresh).
   views::Selection Selection() const { return selection_; }
-  int SelectedCorner() const { return corner_; }
 
  protected:
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -39,7 +39,6 @@ class TextureWindow : public mwWinAPI::Window {
   POINT Scroll() const { return POINT{scrollX_, scrollY_}; }
   POINT MaxScroll() const { return POINT{maxScrollX_, maxScrollY_}; }
   bool HasBitmap() const { return bitmap_ != nullptr; }
-  SIZE BitmapSize() const { return SIZE{bitmapWidth_, bitmapHeight_}; }
   const std::vector<std::pair<std::uint32_t, std::uint32_t>>& Corners() const { return corners_; }
   std::wstring StatusText() const;
   // Sets the zoom (bounded) with the scroll at the origin, as the wheel does.

@@ -44,7 +44,6 @@ class UpdateCheck {
   int CurrentState() const { return state_; }
   bool Downloading() const { return downloading_; }
   int Progress() const { return progress_; }
-  const std::wstring& OwnVersion() const { return ownVersion_; }
   // Tests set the version they compare against.
   void SetOwnVersion(std::wstring version) { ownVersion_ = std::move(version); }
 

@@ -170,6 +170,7 @@ void UpdateCheck::Evaluate() {
     try {
       updater = mwWinAPI::FilePathExec(L"QZ7Updater.exe");
     } catch (const mwstd::exception&) {
+      // The program's folder is unknown: no path, and the message below says so.
     }
     if (updater.empty() || !ui.OpenWithShell(owner_, updater, reply.second + L" /auto", SW_HIDE))
       Box(IDS_UPDATER_NOT_STARTED, L"", MB_ICONERROR);

@@ -22,8 +22,4 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const std::string& bytes, st
 int CharToTchar(std::wstring& out, const std::string& in);
 int TcharToChar(std::string& out, const std::wstring& in);
 
-// The programs are Unicode builds: TCHAR is wchar_t, so these copy.
-std::size_t TcharToWchar(std::wstring& out, const std::wstring& in);
-std::size_t WcharToTchar(std::wstring& out, const std::wstring& in);
-
 }  // namespace mwWinAPI

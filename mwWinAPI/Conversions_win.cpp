@@ -60,14 +60,4 @@ int TcharToChar(std::string& out, const std::wstring& in) {
   return WideCharToMultiByte(CP_ACP, 0, in, out, nullptr, nullptr);
 }
 
-std::size_t TcharToWchar(std::wstring& out, const std::wstring& in) {
-  out = in;
-  return out.size();
-}
-
-std::size_t WcharToTchar(std::wstring& out, const std::wstring& in) {
-  out = in;
-  return out.size();
-}
-
 }  // namespace mwWinAPI

@@ -1,6 +1,9 @@
 #pragma once
 // Exception tree shared by every program. Messages are wide strings so that
-// texts from the string tables reach message boxes unchanged.
+// texts from the string tables reach message boxes unchanged. What the user
+// is told of a failure is an mwstd exception's text; the standard library's
+// own exceptions (bad_alloc, the model's plain checks) reach the user only
+// through CurrentErrorText, the one place that maps both.
 #include <string>
 
 namespace mwstd {
@@ -41,5 +44,10 @@ class internet_error : public runtime_error {
  public:
   using runtime_error::runtime_error;
 };
+
+// The text of the exception being handled: an mwstd exception's own, a
+// standard exception's UTF-8 text widened, else `unknown`. Only inside a
+// catch block; throws nothing.
+std::wstring CurrentErrorText(const std::wstring& unknown = std::wstring());
 
 }  // namespace mwstd

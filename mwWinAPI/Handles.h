@@ -1,6 +1,6 @@
 #pragma once
 // Owners of system resources, so that every early return and every exception
-// releases them: kernel handles, GDI objects, critical sections, COM pointers.
+// releases them: kernel handles and GDI objects.
 #include <windows.h>
 
 #include <utility>
@@ -55,63 +55,6 @@ class GdiObject {
 
  private:
   T object_ = nullptr;
-};
-
-// A critical section that lives as long as its owner; Lock holds it for a scope.
-class CriticalSection {
- public:
-  CriticalSection() noexcept { ::InitializeCriticalSection(&section_); }
-  CriticalSection(const CriticalSection&) = delete;
-  CriticalSection& operator=(const CriticalSection&) = delete;
-  ~CriticalSection() { ::DeleteCriticalSection(&section_); }
-
-  void Enter() noexcept { ::EnterCriticalSection(&section_); }
-  void Leave() noexcept { ::LeaveCriticalSection(&section_); }
-
-  class Lock {
-   public:
-    explicit Lock(CriticalSection& section) noexcept : section_(section) { section_.Enter(); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-    ~Lock() { section_.Leave(); }
-
-   private:
-    CriticalSection& section_;
-  };
-
- private:
-  CRITICAL_SECTION section_;
-};
-
-// A COM interface pointer that holds one reference. Address() hands the slot
-// to a creating call (releasing what was held before).
-template <typename T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ComPtr(const ComPtr& other) noexcept : p_(other.p_) {
-    if (p_) p_->AddRef();
-  }
-  ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
-  ComPtr& operator=(ComPtr other) noexcept {
-    std::swap(p_, other.p_);
-    return *this;
-  }
-  ~ComPtr() { Reset(); }
-
-  T* Get() const noexcept { return p_; }
-  T* operator->() const noexcept { return p_; }
-  explicit operator bool() const noexcept { return p_ != nullptr; }
-  T** Address() noexcept {
-    Reset();
-    return &p_;
-  }
-  void Reset() noexcept {
-    if (p_) std::exchange(p_, nullptr)->Release();
-  }
-
- private:
-  T* p_ = nullptr;
 };
 
 }  // namespace mwWinAPI

@@ -1,7 +1,8 @@
 #pragma once
 // Background work never touches a window: RunOnWorker runs a function on a
 // new thread and posts its result to a window, whose handler takes it with
-// TakeWorkerResult on the UI thread.
+// TakeWorkerResult on the UI thread. Every thread of the programs starts as a
+// std::thread; StartThread adds what a window thread needs to wait for one.
 #include <windows.h>
 
 #include <exception>
@@ -20,22 +21,20 @@ struct WorkerResult {
   std::conditional_t<std::is_void_v<R>, bool, R> value{};
 };
 
-namespace detail {
-// Starts `body` on a new thread and returns the thread's handle; throws
-// mwstd::runtime_error with the system's text if no thread can be started.
+// Runs `body` on a new, detached std::thread and returns an event that is set
+// once `body` has ended, for a caller that waits with a time limit (closing
+// it does not stop the thread). Whatever `body` throws ends there. Throws
+// mwstd::runtime_error if no thread can be started.
 UniqueHandle StartThread(std::function<void()> body);
-}  // namespace detail
 
 // Runs `work` on a worker thread; when it ends (returning or throwing, both
 // are caught there) posts `message` to `window` with `wParam` and, as lParam,
 // a WorkerResult<R>* that the receiver must take with TakeWorkerResult. If
-// the window is gone by then the result is dropped. Returns the thread's
-// handle, for a caller that must wait for the end (closing the handle does
-// not stop the thread). Throws mwstd::runtime_error if the thread cannot be
-// started.
+// the window is gone by then the result is dropped. Returns StartThread's
+// event. Throws mwstd::runtime_error if the thread cannot be started.
 template <typename R>
 UniqueHandle RunOnWorker(HWND window, UINT message, WPARAM wParam, std::function<R()> work) {
-  return detail::StartThread([window, message, wParam, work = std::move(work)] {
+  return StartThread([window, message, wParam, work = std::move(work)] {
     auto result = std::make_unique<WorkerResult<R>>();
     try {
       if constexpr (std::is_void_v<R>) {

@@ -1,33 +1,35 @@
 #include "mwWinAPI/Worker.h"
 
-#include <process.h>
-
-#include <memory>
+#include <system_error>
+#include <thread>
 
 #include "mwWinAPI/ErrorText.h"
+#include "mwWinAPI/Utf.h"
 
-namespace mwWinAPI::detail {
-namespace {
-
-unsigned __stdcall ThreadMain(void* argument) {
-  const std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(argument));
-  try {
-    (*body)();
-  } catch (...) {
-    // Nothing may leave a thread; RunOnWorker's body hands every failure on.
-  }
-  return 0;
-}
-
-}  // namespace
+namespace mwWinAPI {
 
 UniqueHandle StartThread(std::function<void()> body) {
-  auto argument = std::make_unique<std::function<void()>>(std::move(body));
-  // _beginthreadex rather than CreateThread: the thread uses the C runtime.
-  const uintptr_t thread = ::_beginthreadex(nullptr, 0, &ThreadMain, argument.get(), 0, nullptr);
-  if (thread == 0) throw mwstd::runtime_error(GetLastErrorS());
-  argument.release();  // the thread owns it now
-  return UniqueHandle(reinterpret_cast<HANDLE>(thread));
+  UniqueHandle ended(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  HANDLE copy = nullptr;
+  if (!ended || !::DuplicateHandle(::GetCurrentProcess(), ended.Get(), ::GetCurrentProcess(), &copy, 0, FALSE,
+                                   DUPLICATE_SAME_ACCESS))
+    throw mwstd::runtime_error(GetLastErrorS());
+  // The thread sets its own copy, so the caller may close the event early.
+  auto signal = std::make_shared<UniqueHandle>(copy);
+  try {
+    std::thread([job = std::move(body), signal]() mutable {
+      try {
+        job();
+      } catch (...) {
+        // Nothing may leave a thread; RunOnWorker's body hands every failure on.
+      }
+      job = nullptr;  // what the job holds goes before a waiter goes on
+      ::SetEvent(signal->Get());
+    }).detach();
+  } catch (const std::system_error& error) {
+    throw mwstd::runtime_error(FromUtf8(error.what()));
+  }
+  return ended;
 }
 
-}  // namespace mwWinAPI::detail
+}  // namespace mwWinAPI

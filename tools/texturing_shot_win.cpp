@@ -44,7 +44,8 @@ int main() {
   handler.SetCurrent(DefaultNewObject());
   RoundObject& object = *handler.Current();
   object.SetTexture(argv.get()[1]);
-  object.GetTextureLevel(0).coords = {{{60, 40}, {300, 60}, {320, 260}, {40, 240}}};
+  // A region inside the samples' 256 x 256 brick bitmap.
+  object.GetTextureLevel(0).coords = {{{30, 20}, {220, 35}, {235, 225}, {20, 210}}};
   object.ApplyTextures();
 
   HWND active = nullptr;

@@ -53,7 +53,6 @@ class DownloadJob {
   bool ParseInfos();
   bool IsManualOnly() const { return infos_.IsManualOnly(); }
   std::wstring ManualAddress() const { return infos_.ManualAddress(); }
-  const std::wstring& Base() const { return infos_.base; }
   const std::vector<std::pair<std::wstring, std::wstring>>& Operations() const { return infos_.operations; }
 
   // The number of lines (links once parsed). Throws mwstd::invalid_argument

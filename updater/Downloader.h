@@ -74,16 +74,15 @@ class Downloader {
 
  private:
   struct Params {
-    Downloader* self = nullptr;
     HWND window = nullptr;
     HWND progressBar = nullptr;
     std::atomic<bool> keepGoing{true};
     std::wstring query;
   };
 
-  void Start(LPTHREAD_START_ROUTINE routine, HWND window, HWND progressBar, const std::wstring& query);
-  static DWORD WINAPI InfosThread(LPVOID params);
-  static DWORD WINAPI FilesThread(LPVOID params);
+  // Runs `run` on a worker thread (mwWinAPI::StartThread); thread_ is set
+  // when it has ended.
+  void Start(void (Downloader::*run)(Params&), HWND window, HWND progressBar, const std::wstring& query);
   void RunInfos(Params& params);
   void RunFiles(Params& params);
   // Fetches `address` whole, at most `maxBytes`, within what is left of the

@@ -12,6 +12,7 @@
 #include "mwWinAPI/Conversions.h"
 #include "mwWinAPI/ErrorText.h"
 #include "mwWinAPI/Exceptions.h"
+#include "mwWinAPI/Worker.h"
 #include "updater/SignatureCheck.h"
 #include "updater/UpdateInfos.h"
 #include "updater/UpdaterIds.h"
@@ -56,44 +57,31 @@ void Downloader::Status(Params& params, unsigned id) {
   if (params.window) ::PostMessageW(params.window, UM_STATUS_TEXT, id, 0);
 }
 
-void Downloader::Start(LPTHREAD_START_ROUTINE routine, HWND window, HWND progressBar,
+void Downloader::Start(void (Downloader::*run)(Params&), HWND window, HWND progressBar,
                        const std::wstring& query) {
   ForgetThread();
   params_ = std::make_unique<Params>();
-  params_->self = this;
   params_->window = window;
   params_->progressBar = progressBar;
   params_->query = query;
   timedOut_ = false;
-  thread_.Reset(::CreateThread(nullptr, 0, routine, params_.get(), 0, nullptr));
-  if (!thread_) {
-    const DWORD code = ::GetLastError();
+  try {
+    thread_ = mwWinAPI::StartThread([this, run, params = params_.get()] { (this->*run)(*params); });
+  } catch (const mwstd::runtime_error&) {
     params_.reset();
     job_.EndEarly();
-    throw mwstd::runtime_error(mwWinAPI::GetLastErrorS(code));
+    throw;
   }
 }
 
 void Downloader::StartInfos(HWND window, HWND progressBar, const std::wstring& query) {
   job_.BeginInfos();
-  Start(InfosThread, window, progressBar, query);
+  Start(&Downloader::RunInfos, window, progressBar, query);
 }
 
 void Downloader::StartFiles(HWND window, HWND progressBar) {
   job_.BeginFiles();
-  Start(FilesThread, window, progressBar, std::wstring());
-}
-
-DWORD WINAPI Downloader::InfosThread(LPVOID p) {
-  auto& params = *static_cast<Params*>(p);
-  params.self->RunInfos(params);
-  return 0;
-}
-
-DWORD WINAPI Downloader::FilesThread(LPVOID p) {
-  auto& params = *static_cast<Params*>(p);
-  params.self->RunFiles(params);
-  return 0;
+  Start(&Downloader::RunFiles, window, progressBar, std::wstring());
 }
 
 bool Downloader::Wait(Params& params, unsigned (*scale)(int, unsigned, unsigned), unsigned n, unsigned i,

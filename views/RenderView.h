@@ -141,7 +141,6 @@ class RenderView {
   const Slot& Outline() const { return outline_; }
   const Slot& Selection() const { return selection_; }
   std::size_t LabelMeshCount() const;  // digit meshes held (0 or 10)
-  bool HasDigitPictures() const { return digitAtlas_ != nullptr; }
 
  private:
   bool Fill(Slot& slot, const void* vertices, UINT vertexCount, UINT stride, DWORD fvf,

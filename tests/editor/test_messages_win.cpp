@@ -18,9 +18,9 @@ void ExpectDistinctPrivate(std::vector<UINT> messages) {
 
 TEST(PrivateMessagesTest, EachProgramsMessagesAreDistinctAndPrivate) {
   using namespace orbiform;
-  ExpectDistinctPrivate({TWM_TREE_BUILT, TWM_UPDATE_STEP, TWM_REFRESH, TWM_CHANGED, TWM_SELECT_PLAIN,
-                         TWM_SELECT_POINT, TWM_SELECT, TWM_SELECT_NONE, TWM_RELOAD, TWM_SELECT_LAYER,
-                         TWM_DELETE_KEY, TWM_SEARCH_UPDATES});
+  ExpectDistinctPrivate({TWM_UPDATE_STEP, TWM_REFRESH, TWM_CHANGED, TWM_SELECT_PLAIN, TWM_SELECT_POINT,
+                         TWM_SELECT, TWM_SELECT_NONE, TWM_RELOAD, TWM_SELECT_LAYER, TWM_DELETE_KEY,
+                         TWM_SEARCH_UPDATES});
   using namespace updater;
   ExpectDistinctPrivate({UM_TRAY, UM_NEXT_STEP, UM_FILE_STARTED, UM_FILES_DONE, UM_INFOS_DONE});
 }

@@ -33,7 +33,7 @@ class Recorder : public mwWinAPI::Window {
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message >= TWM_TREE_BUILT && message <= TWM_DELETE_KEY) seen.push_back({message, wParam, lParam});
+    if (message >= TWM_REFRESH && message <= TWM_DELETE_KEY) seen.push_back({message, wParam, lParam});
     return Default(message, wParam, lParam);
   }
 };

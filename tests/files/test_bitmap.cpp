@@ -79,13 +79,11 @@ Bmp Rgb24() {
   return b;
 }
 
+// Each format gives the same top-down picture, from a bottom-up file and,
+// where the header can say so, from a top-down one.
 TEST(Bitmap, EveryAcceptedFormatDecodesTopDown) {
   std::vector<std::pair<const char*, Bmp>> cases;
   cases.emplace_back("24 bits", Rgb24());
-  Bmp topDown = Rgb24();
-  topDown.height = -2;
-  std::swap(topDown.rows[0], topDown.rows[1]);
-  cases.emplace_back("24 bits top-down", topDown);
   Bmp rgb32;
   rgb32.bits = 32;
   rgb32.rows = {Bytes({255, 0, 0, 0, 255, 255, 255, 0}), Bytes({0, 0, 255, 0, 0, 255, 0, 0})};
@@ -127,6 +125,12 @@ TEST(Bitmap, EveryAcceptedFormatDecodesTopDown) {
     EXPECT_EQ(image.width, 2);
     EXPECT_EQ(image.height, 2);
     EXPECT_EQ(image.pixels, kPicture);
+    if (bmp.header == 12) continue;  // a small header's height has no sign
+    Bmp topDown = bmp;
+    topDown.height = -2;
+    std::swap(topDown.rows[0], topDown.rows[1]);
+    ASSERT_TRUE(DecodeBitmap(Build(topDown), image)) << "top-down";
+    EXPECT_EQ(image.pixels, kPicture) << "top-down";
   }
 
   // One bit per pixel; indices beyond a short table read as black; an
@@ -274,30 +278,6 @@ TEST(Bitmap, FuzzCorpusDecodesOrIsRefused) {
 }
 
 }  // namespace
-
-TEST(Bitmap, EveryDepthReadsTheSameInBothRowOrders) {
-  Bmp indexed;
-  indexed.bits = 8;
-  indexed.palette = {kRed, kGreen, kBlue, kWhite};
-  indexed.rows = {Bytes({2, 3}), Bytes({0, 1})};
-  Bmp nibbles = indexed;
-  nibbles.bits = 4;
-  nibbles.rows = {Bytes({0x23}), Bytes({0x01})};
-  Bmp rgb32;
-  rgb32.bits = 32;
-  rgb32.rows = {Bytes({255, 0, 0, 0, 255, 255, 255, 0}), Bytes({0, 0, 255, 0, 0, 255, 0, 0})};
-  Bmp rgb555;
-  rgb555.bits = 16;
-  rgb555.rows = {Bytes({0x1F, 0, 0xFF, 0x7F}), Bytes({0, 0x7C, 0xE0, 0x03})};
-  for (Bmp bmp : {indexed, nibbles, Rgb24(), rgb555, rgb32}) {
-    SCOPED_TRACE(bmp.bits);
-    bmp.height = -2;
-    std::swap(bmp.rows[0], bmp.rows[1]);
-    Image image;
-    ASSERT_TRUE(DecodeBitmap(Build(bmp), image));
-    EXPECT_EQ(image.pixels, kPicture);
-  }
-}
 
 TEST(Bitmap, TablesRunningIntoThePixelsAreRefused) {
   const auto withOffset = [](std::string file, std::uint32_t offset) {

@@ -2,6 +2,7 @@
 // the crash-safe file replacement (natively, and its race on both sides).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <functional>
 #include <iterator>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "mwWinAPI/Split.h"
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/Utf.h"
+#include "tests/mwWinAPI/EditorTexts.h"
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -66,29 +69,43 @@ TEST(Utf, BrokenInputBecomesReplacementCharacters) {
   EXPECT_EQ(std::string("\0x", 2), ToUtf8(std::wstring(L"\0x", 2)));  // zeros pass through
 }
 
-TEST(StringTable, LoadsTextsByIdentifier) {
+TEST(Exceptions, BothFamiliesMapToOneText) {
+  const auto text = [](auto thrown) {
+    try {
+      throw thrown;
+    } catch (...) {
+      return mwstd::CurrentErrorText(L"?");
+    }
+  };
+  EXPECT_EQ(L"gr\u00f6\u00dfer", text(mwstd::file_io_error(L"gr\u00f6\u00dfer")));
+  EXPECT_EQ(L"gr\u00f6\u00dfer", text(std::invalid_argument("gr\xC3\xB6\xC3\x9F"
+                                                            "er")));
+  EXPECT_EQ(L"?", text(42));
+}
+
+// Every id of the editor's table once, each text as its source has it in
+// both languages; a missing id loads empty, and one buffer serves each load.
+TEST(StringTable, EveryIdOnceInBothLanguages) {
+  std::vector<unsigned> ids;
+  for (const SourceText& text : kEditorTexts) ids.push_back(text.id);
+  std::sort(ids.begin(), ids.end());
+  const auto twice = std::adjacent_find(ids.begin(), ids.end());
+  EXPECT_EQ(twice, ids.end()) << "id " << *twice << " twice";
 #ifndef _WIN32
-  mwWinAPI::SetNativeLanguage(mwWinAPI::Language::English);
+  for (const auto language : {mwWinAPI::Language::German, mwWinAPI::Language::English}) {
+    mwWinAPI::SetNativeLanguage(language);
+    for (const SourceText& text : kEditorTexts)
+      EXPECT_EQ(language == mwWinAPI::Language::German ? text.german : text.english,
+                mwWinAPI::LoadText(text.id));
+  }
 #endif
   mwWinAPI::StringTable table;
-  EXPECT_EQ(std::wstring(L" is not a valid Project-File"), table.Load(145));
-  const wchar_t* buffer = table.Load(178);
-  EXPECT_EQ(std::wstring(L"Ellipsis factor must be greater than 0!\n"), buffer);
-  EXPECT_EQ(std::wstring(), table.Load(4711));  // missing: empty, no failure
-  EXPECT_EQ(buffer, table.Load(139));           // one buffer, reused
-  EXPECT_EQ(L"Both Start- and Endplain are not allowed to be hgiher than the plain count!", table.LoadS(205));
+  const wchar_t* buffer = table.Load(kEditorTexts[0].id);
+  EXPECT_EQ(std::wstring(), table.Load(4711));
+  EXPECT_EQ(buffer, table.Load(kEditorTexts[1].id));
 }
 
 #ifndef _WIN32
-TEST(StringTable, GermanTextsComeFromTheSameSource) {
-  mwWinAPI::SetNativeLanguage(mwWinAPI::Language::German);
-  mwWinAPI::StringTable table;
-  EXPECT_EQ(L" ist keine g\u00fcltige Projektdatei", table.LoadS(145));
-  EXPECT_EQ(L"Der Ellipsenfaktor muss gr\u00f6\u00dfer als 0 sein!\n\"", table.LoadS(178));
-  EXPECT_EQ(L" zum Download bereit", table.LoadS(196));
-  mwWinAPI::SetNativeLanguage(mwWinAPI::Language::English);
-}
-
 class SafeFileTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -8,8 +8,10 @@
 #include <functional>
 
 #include "mwWinAPI/Utf.h"
+#include "tests/mwWinAPI/StringResources.h"
 #include "tests/mwWinAPI/TempFolder.h"
 #include "tests/updater/FindUpdater.h"
+#include "updater/UpdaterIds.h"
 
 namespace {
 
@@ -178,31 +180,20 @@ TEST_F(UpdaterProgram, WholeUpdateFromTheServiceThenTheSwitches) {
   EXPECT_EQ(1, Count(logFile, "All jobs successful completed"));
 }
 
-// The updater's own tables, read from its executable: both languages, the
-// German-only end of the move message, and the library's texts beside them.
-TEST(UpdaterStrings, EnglishAndGermanTables) {
+// The updater's own tables, read from its executable: every text of its
+// sources in both languages, and the German-only end of the move message.
+TEST(UpdaterStrings, EveryTextInBothLanguagesAsItsSourceSays) {
+#define STR(id, english, german) SourceText{id, L"" english, L"" german},
+  static constexpr SourceText kUpdaterTexts[] = {
+#include "mwWinAPI/LibraryStrings.inc"
+#include "updater/res/Strings.inc"
+  };
+#undef STR
   const HMODULE program =
       ::LoadLibraryExW(WinePath(ORBIFORM_UPDATER_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(nullptr, program);
-  const auto text = [&](unsigned id, WORD language) -> std::wstring {
-    const HRSRC block =
-        ::FindResourceExW(program, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW((id >> 4) + 1), language);
-    if (!block) return L"<missing block>";
-    const auto* data = static_cast<const WCHAR*>(::LockResource(::LoadResource(program, block)));
-    for (unsigned i = 0; i < (id & 15); ++i) data += 1 + *data;
-    return std::wstring(data + 1, *data);
-  };
-  const WORD english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-  const WORD german = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
-  EXPECT_EQ(L"Download Updates", text(106, english));
-  EXPECT_EQ(L"Updates herunterladen", text(106, german));
-  EXPECT_EQ(L" could not be moved to ", text(148, english));
-  EXPECT_EQ(L": ", text(149, english));
-  EXPECT_EQ(L"", text(151, english));
-  EXPECT_EQ(L" verschoben werden: ", text(149, german));
-  EXPECT_EQ(L" verschoben", text(151, german));
-  EXPECT_EQ(L"Error while updating QZ7Updater", text(154, english));
-  EXPECT_EQ(L"The download was stopped", text(904, english));
-  EXPECT_EQ(L"Es l\u00e4uft bereits eine \u00dcbertragung", text(905, german));
+  ExpectBothLanguages(program, kUpdaterTexts);
+  EXPECT_EQ(L"", ResourceString(program, IDS_MOVED_END, kEnglish));
+  EXPECT_EQ(L" verschoben", ResourceString(program, IDS_MOVED_END, kGerman));
   ::FreeLibrary(program);
 }
