@@ -16,8 +16,7 @@ constexpr int kEditWidth = 300;
 constexpr int kUpperHeight = 350;
 // A pane's WS_BORDER: one pixel each side at every scaling.
 constexpr int kBorders = 2;
-// Between a tree item's picture and its text, and round the text.
-constexpr int kTreeTextGap = 3;
+// Round a tree item's text (its selection box), right after the picture.
 constexpr int kTreeTextPadding = 4;
 // The widest text sits two levels deep (a layer under its root, lines at root).
 constexpr int kTreeTextLevel = 2;
@@ -46,9 +45,8 @@ PixelSize DialogPixels(PixelSize units, PixelSize baseUnits) noexcept {
 }
 
 PaneSizes PaneSizesFor(const PaneInputs& in) noexcept {
-  const int treeNeeds = kTreeTextLevel * in.treeIndent + in.treePicture + ScaleForDpi(kTreeTextGap, in.dpi) +
-                        in.treeTextWidth + ScaleForDpi(kTreeTextPadding, in.dpi) + in.scrollBarWidth +
-                        kBorders;
+  const int treeNeeds = kTreeTextLevel * in.treeIndent + in.treePicture + in.treeTextWidth +
+                        ScaleForDpi(kTreeTextPadding, in.dpi) + in.scrollBarWidth + kBorders;
   PaneSizes sizes;
   sizes.treeWidth = std::max(ScaleForDpi(kTreeWidth, in.dpi), treeNeeds);
   sizes.editWidth = std::max(ScaleForDpi(kEditWidth, in.dpi), in.editDialog.width + kBorders);

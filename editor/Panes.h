@@ -12,6 +12,7 @@
 #include "editor/TextureWindow.h"
 #include "editor/TreeContent.h"
 #include "geometry/RoundObjectHandler.h"
+#include "mwWinAPI/ScopedGdi.h"
 #include "mwWinAPI/Window.h"
 
 namespace orbiform {
@@ -60,6 +61,14 @@ class TreePane : public mwWinAPI::Window {
   void SetHandler(RoundObjectHandler* handler) { handler_ = handler; }
   HWND Tree() const { return tree_; }
   bool Filled() const { return filled_; }
+  // The item pictures for `dpi` (a move to a monitor of another scaling).
+  void SetDpi(UINT dpi);
+  // What the pane's width must hold: the side of an item picture, the
+  // indent per level, and a texture layer's name ("texture layer 1") in the
+  // tree's font, in pixels.
+  int PictureSize() const { return pictureSize_; }
+  int Indent() const;
+  int LayerTextWidth() const;
   // True once after a drop: the texture layer dialog then skips applying its
   // fields.
   bool TakeJustDropped() {
@@ -73,6 +82,7 @@ class TreePane : public mwWinAPI::Window {
 
  private:
   void OnCreate(const CREATESTRUCTW& create);
+  void LoadPictures(UINT dpi);
   void OnSize(int width, int height);
   void OnDestroy();
   void OnRefresh(WPARAM wParam);
@@ -87,7 +97,8 @@ class TreePane : public mwWinAPI::Window {
 
   HWND tree_ = nullptr;
   HWND editPane_ = nullptr;
-  HIMAGELIST images_ = nullptr;
+  mwWinAPI::ImageList images_;
+  int pictureSize_ = 12;
   RoundObjectHandler* handler_ = nullptr;
   bool filled_ = false;
   bool rebuilding_ = false;

@@ -78,6 +78,7 @@ class ImageList {
   ~ImageList() { Reset(); }
   HIMAGELIST Get() const noexcept { return list_; }
   explicit operator bool() const noexcept { return list_ != nullptr; }
+  HIMAGELIST Release() noexcept { return std::exchange(list_, nullptr); }
   void Reset(HIMAGELIST list = nullptr) noexcept {
     if (list_) ::ImageList_Destroy(list_);
     list_ = list;

@@ -1,7 +1,9 @@
 // The DPI a window is shown at.
 #include "mwWinAPI/WindowDpi.h"
 
-#include "mwWinAPI/Dpi.h"
+#include <commctrl.h>
+
+#include "mwWinAPI/Handles.h"
 
 namespace mwWinAPI {
 
@@ -25,6 +27,29 @@ UINT FollowDpiChange(HWND window, WPARAM wParam, LPARAM lParam) noexcept {
                    suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
   const UINT dpi = LOWORD(wParam);
   return dpi ? dpi : kDesignDpi;
+}
+
+int SystemMetricForDpi(int index, UINT dpi) noexcept {
+  using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+  static const auto forDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+  return forDpi ? forDpi(index, dpi) : ::GetSystemMetrics(index);
+}
+
+ImageList LoadPictureList(HINSTANCE instance, const int* baseIds, std::size_t count, PictureChoice choice,
+                          COLORREF seeThrough, int* indices) noexcept {
+  // 24-bit pictures with a mask: the masked colour works for them, which a
+  // toolbar's own colour key does not.
+  ImageList list(
+      ::ImageList_Create(choice.size, choice.size, ILC_COLOR24 | ILC_MASK, static_cast<int>(count), 0));
+  for (std::size_t i = 0; i < count; ++i) {
+    GdiObject<HBITMAP> picture(
+        static_cast<HBITMAP>(::LoadImageW(instance, MAKEINTRESOURCEW(baseIds[i] + choice.resourceOffset),
+                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    const int index = list && picture ? ::ImageList_AddMasked(list.Get(), picture.Get(), seeThrough) : -1;
+    if (indices) indices[i] = index >= 0 ? index : I_IMAGENONE;
+  }
+  return list;
 }
 
 }  // namespace mwWinAPI
