@@ -126,5 +126,22 @@ TEST(ScaledEditor, EditPaneDialogsTreeAndPicturesFitAt150Percent) {
       24,
       IconSize(reinterpret_cast<HIMAGELIST>(::SendMessageW(window.View().Toolbar(), TB_GETIMAGELIST, 0, 0))));
   EXPECT_EQ(16, IconSize(TreeView_GetImageList(tree, TVSIL_NORMAL)));
+
+  // Moved to a monitor at 200 %: the system suggests the place, the window
+  // takes it and lays itself out at the new scaling.
+  RECT suggested{10, 20, 10 + 1200, 20 + 900};
+  ::SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  testui::PumpUntil([] { return false; }, 100);
+  RECT now{};
+  ::GetWindowRect(window.Handle(), &now);
+  EXPECT_EQ(1200, now.right - now.left);
+  EXPECT_EQ(
+      32,
+      IconSize(reinterpret_cast<HIMAGELIST>(::SendMessageW(window.View().Toolbar(), TB_GETIMAGELIST, 0, 0))));
+  EXPECT_EQ(24, IconSize(TreeView_GetImageList(tree, TVSIL_NORMAL)));
+  EXPECT_EQ(28, window.Texture().Metrics().statusHeight);
+  RECT treePane{};
+  ::GetWindowRect(window.Tree().Handle(), &treePane);
+  EXPECT_GE(treePane.right - treePane.left, 300);
   ::DestroyWindow(window.Handle());
 }
