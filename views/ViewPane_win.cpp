@@ -356,13 +356,7 @@ void ViewPane::SetDpi(UINT dpi) {
   OnSize(client.right, client.bottom);
 }
 
-int ViewPane::RenderTop() const {
-  RECT bar{};
-  if (toolbar_) ::GetWindowRect(toolbar_, &bar);
-  // The strip of 100 % scaled, or the toolbar's own height where its
-  // pictures make it taller.
-  return std::max<int>(mwWinAPI::ScaleForDpi(kToolbarStrip, dpi_), bar.bottom - bar.top);
-}
+int ViewPane::RenderTop() const { return mwWinAPI::ScaleForDpi(kToolbarStrip, dpi_); }
 
 void ViewPane::OnSize(int width, int height) {
   if (toolbar_) ::SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
