@@ -77,6 +77,18 @@ PaneLayout CreationPlaces(unsigned dpi) noexcept {
   return places;
 }
 
+PlainsPageLayout PlainsPageFor(PixelSize client, unsigned dpi) noexcept {
+  const auto px = [dpi](int pixels) { return ScaleForDpi(pixels, dpi); };
+  const int top = client.height - px(25);
+  const int buttonHeight = px(23);
+  PlainsPageLayout page;
+  page.tabs = {0, 0, client.width, std::max(client.height - px(35), 0)};
+  page.back = {px(5), top, px(65), buttonHeight};
+  page.add = {(client.width - px(75)) / 2, top, px(75), buttonHeight};
+  page.next = {client.width - px(70), top, px(65), buttonHeight};
+  return page;
+}
+
 TextureMetrics TextureMetricsFor(unsigned dpi) noexcept {
   TextureMetrics m{};
   m.markHalf = ScaleForDpi(3, dpi);

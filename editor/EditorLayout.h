@@ -73,6 +73,16 @@ PaneLayout ArrangePanes(PixelSize client, const PaneSizes& sizes) noexcept;
 // arrangement (the 100 % figures scaled).
 PaneLayout CreationPlaces(unsigned dpi) noexcept;
 
+// The wizard's plains page: the tabs over the page, the Back, New plain and
+// Next buttons in a row below them.
+struct PlainsPageLayout {
+  PixelRect tabs;
+  PixelRect back;
+  PixelRect add;
+  PixelRect next;
+};
+PlainsPageLayout PlainsPageFor(PixelSize client, unsigned dpi) noexcept;
+
 // The texture window's figures at a DPI.
 struct TextureMetrics {
   int markHalf;      // half the side of a corner mark
