@@ -98,6 +98,7 @@ class TreePane : public mwWinAPI::Window {
   HWND tree_ = nullptr;
   HWND editPane_ = nullptr;
   mwWinAPI::ImageList images_;
+  mwWinAPI::GdiObject<HFONT> font_;  // after a DPI change; else the tree's own
   int pictureSize_ = 12;
   RoundObjectHandler* handler_ = nullptr;
   bool filled_ = false;

@@ -123,7 +123,14 @@ void TreePane::LoadPictures(UINT dpi) {
 
 void TreePane::SetDpi(UINT dpi) {
   LoadPictures(dpi);
-  if (tree_) ::InvalidateRect(tree_, nullptr, TRUE);
+  if (!tree_) return;
+  // The tree keeps the font it was made with; the text grows only with one
+  // made for the new scaling.
+  if (mwWinAPI::GdiObject<HFONT> font = mwWinAPI::ItemFontForDpi(dpi)) {
+    ::SendMessageW(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    font_ = std::move(font);  // the old one only once the tree let go of it
+  }
+  ::InvalidateRect(tree_, nullptr, TRUE);
 }
 
 int TreePane::Indent() const { return tree_ ? static_cast<int>(TreeView_GetIndent(tree_)) : 0; }

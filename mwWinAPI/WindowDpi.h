@@ -24,6 +24,13 @@ UINT FollowDpiChange(HWND window, WPARAM wParam, LPARAM lParam) noexcept;
 // (GetSystemMetricsForDpi), else at the system's DPI. Never throws.
 int SystemMetricForDpi(int index, UINT dpi) noexcept;
 
+// The font the system gives items of lists and trees (the icon title font)
+// at `dpi`, for windows that must follow a move to a monitor of another
+// scaling; null where the system cannot say (SystemParametersInfoForDpi is
+// missing before Windows 10 1607: there the controls' own font is right).
+// Never throws.
+GdiObject<HFONT> ItemFontForDpi(UINT dpi) noexcept;
+
 // An image list of `count` pictures of the chosen size, the bitmap resources
 // `baseIds[i]` + the choice's offset of `instance`; `seeThrough` is masked.
 // A picture that cannot be loaded leaves its place empty (I_IMAGENONE in

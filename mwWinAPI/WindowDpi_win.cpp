@@ -36,6 +36,15 @@ int SystemMetricForDpi(int index, UINT dpi) noexcept {
   return forDpi ? forDpi(index, dpi) : ::GetSystemMetrics(index);
 }
 
+GdiObject<HFONT> ItemFontForDpi(UINT dpi) noexcept {
+  using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+  static const auto forDpi = reinterpret_cast<SystemParametersInfoForDpiFn>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
+  LOGFONTW font{};
+  if (!forDpi || !forDpi(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0, dpi)) return GdiObject<HFONT>();
+  return GdiObject<HFONT>(::CreateFontIndirectW(&font));
+}
+
 ImageList LoadPictureList(HINSTANCE instance, const int* baseIds, std::size_t count, PictureChoice choice,
                           COLORREF seeThrough, int* indices) noexcept {
   // 24-bit pictures with a mask: the masked colour works for them, which a
