@@ -21,10 +21,10 @@ namespace orbiform {
 
 // The bitmap of the file at `path` as a GDI bitmap for `dc` (a 32-bit DIB
 // section), decoded by the project's reader through its shared cache; null
-// for a file that cannot be read or is refused. The caller deletes it.
-// `image` receives the decoded picture when given.
-HBITMAP LoadBitmapFile(const std::wstring& path, HDC dc,
-                       std::shared_ptr<const views::Image>* image = nullptr);
+// for a file that cannot be read or is refused. `image` receives the decoded
+// picture when given.
+mwWinAPI::GdiObject<HBITMAP> LoadBitmapFile(const std::wstring& path, HDC dc,
+                                            std::shared_ptr<const views::Image>* image = nullptr);
 
 class TextureWindow : public mwWinAPI::Window {
  public:

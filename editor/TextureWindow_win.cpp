@@ -35,9 +35,10 @@ int Scaled(double extent, double zoom) { return static_cast<int>(std::clamp(exte
 
 }  // namespace
 
-HBITMAP LoadBitmapFile(const std::wstring& path, HDC dc, std::shared_ptr<const views::Image>* image) {
+mwWinAPI::GdiObject<HBITMAP> LoadBitmapFile(const std::wstring& path, HDC dc,
+                                            std::shared_ptr<const views::Image>* image) {
   const std::shared_ptr<const views::Image> picture = views::SharedBitmapImage(path);
-  if (!picture) return nullptr;
+  if (!picture) return {};
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = picture->width;
@@ -46,11 +47,8 @@ HBITMAP LoadBitmapFile(const std::wstring& path, HDC dc, std::shared_ptr<const v
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap || !bits) {
-    mwWinAPI::GdiObject<HBITMAP> failed(bitmap);
-    return nullptr;
-  }
+  mwWinAPI::GdiObject<HBITMAP> bitmap(::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || !bits) return {};
   std::memcpy(bits, picture->pixels.data(), picture->pixels.size() * sizeof(std::uint32_t));
   ::GdiFlush();
   if (image) *image = picture;
@@ -127,7 +125,7 @@ void TextureWindow::OnSelect(INT_PTR selection, RoundObjectHandler* handler) {
       DropBitmap();
       if (shared) {
         const mwWinAPI::WindowDC dc(Handle());
-        bitmap_.Reset(LoadBitmapFile(path, dc.Get(), &image_));
+        bitmap_ = LoadBitmapFile(path, dc.Get(), &image_);
       }
       ::ShowCursor(FALSE);
       ::SetCursor(previous ? previous : ::LoadCursorW(nullptr, IDC_ARROW));
