@@ -205,7 +205,11 @@ void UpdaterWindow::OnCreate() {
   icon.uID = ID_TRAY_ICON;
   icon.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
   icon.uCallbackMessage = UM_TRAY;
-  icon.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_UPDATER));
+  // The icon's own picture of the notification area's size (16, 24 or 32
+  // pixels with the scaling), not the large one shrunk.
+  const int iconSize = mwWinAPI::SystemMetricForDpi(SM_CXSMICON, mwWinAPI::WindowDpi(Handle()));
+  icon.hIcon = static_cast<HICON>(
+      ::LoadImageW(instance, MAKEINTRESOURCEW(IDI_UPDATER), IMAGE_ICON, iconSize, iconSize, LR_SHARED));
   if (!icon.hIcon) icon.hIcon = ::LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
   std::wstring(kUpdaterCaption).copy(icon.szTip, std::size(icon.szTip) - 1);
   iconAdded_ = ::Shell_NotifyIconW(NIM_ADD, &icon) != FALSE;
