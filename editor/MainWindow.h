@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "editor/EditorLayout.h"
 #include "editor/HistoryMenu.h"
 #include "editor/Panes.h"
 #include "editor/PointDialog.h"
@@ -89,6 +90,10 @@ class MainWindow : public mwWinAPI::Window {
  private:
   LRESULT OnCreate(HINSTANCE instance);
   void OnDestroy();
+  // What the layout depends on at the window's DPI, measured on the panes.
+  PaneInputs MeasurePanes() const;
+  // A move to a monitor of another scaling.
+  void OnDpiChanged(WPARAM wParam, LPARAM lParam);
   // The close message and the end of the session: true when the user let go
   // of the object (saved, declined or nothing to save).
   bool ConfirmDiscard(UINT saveCommand);
@@ -159,6 +164,8 @@ class MainWindow : public mwWinAPI::Window {
   };
 
   HWND* active_;
+  HINSTANCE instance_ = nullptr;
+  UINT dpi_ = 96;  // of the monitor the window is on
   std::wstring projectPath_;
   std::wstring pendingPath_;
   std::wstring pendingTitle_;

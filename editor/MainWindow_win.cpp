@@ -8,7 +8,9 @@
 #include <clocale>
 #include <vector>
 
+#include "editor/EditorLayout.h"
 #include "editor/OptionsStore.h"
+#include "editor/PaneMetrics.h"
 #include "editor/PrivateMessages.h"
 #include "editor/res/resource.h"
 #include "files/Export.h"
@@ -23,6 +25,7 @@
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "mwWinAPI/Utf.h"
+#include "mwWinAPI/WindowDpi.h"
 #include "mwWinAPI/Worker.h"
 
 namespace orbiform {
@@ -35,10 +38,13 @@ using views::Selection;
 
 namespace {
 
-// Pane layout: the left column's width and the upper row's height.
-constexpr int kLeftWidth = 450;
-constexpr int kTreeWidth = 150;
-constexpr int kUpperHeight = 350;
+// Once the system has rescaled the panes' dialogs after a DPI change, the
+// layout measures them again.
+constexpr UINT kArrangeAfterDpiChange = WM_USER + 40;
+
+void MovePane(HWND pane, const PixelRect& place) {
+  ::MoveWindow(pane, place.x, place.y, place.width, place.height, TRUE);
+}
 
 using mwWinAPI::LoadText;
 
@@ -142,6 +148,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       if (arrange_ && wParam != SIZE_MINIMIZED) ArrangePanes();
       return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(wParam, lParam);
+      return 0;
+    case kArrangeAfterDpiChange:
+      if (arrange_) ArrangePanes();
+      return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) Repaint();
       return 0;
@@ -195,17 +207,22 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT MainWindow::OnCreate(HINSTANCE instance) {
   update_ = std::make_unique<UpdateCheck>(Handle());
+  instance_ = instance;
+  dpi_ = mwWinAPI::WindowDpi(Handle());
+  const PaneLayout places = CreationPlaces(dpi_);
   const DWORD pane = WS_CHILD | WS_VISIBLE | WS_BORDER;
-  edit_.Create(instance, kEditClass, L"", pane, 0, 150, 0, 300, 290, Handle());
-  view_.CreatePane(instance, Handle(), 450, 0, 600, 600);
+  const auto create = [&](mwWinAPI::Window& window, const wchar_t* name, DWORD style, const PixelRect& at) {
+    window.Create(instance, name, L"", style, 0, at.x, at.y, at.width, at.height, Handle());
+  };
+  create(edit_, kEditClass, pane, places.edit);
+  view_.CreatePane(instance, Handle(), places.view.x, places.view.y, places.view.width, places.view.height);
   tree_.SetEditPane(edit_.Handle());
   tree_.SetHandler(&handler_);
-  tree_.Create(instance, kTreeClass, L"", pane, 0, 0, 0, 150, 400, Handle());
+  create(tree_, kTreeClass, pane, places.tree);
   pointDialog_ = CreatePointDialog(instance, edit_.Handle(), handler_);
   layerDialog_ = CreateLayerDialog(instance, edit_.Handle(), handler_, tree_);
   edit_.SetDialogs(pointDialog_->Handle(), layerDialog_->Handle());
-  texture_.Create(instance, kTextureClass, L"", pane | WS_HSCROLL | WS_VSCROLL, 0, 0, 400, 450, 450,
-                  Handle());
+  create(texture_, kTextureClass, pane | WS_HSCROLL | WS_VSCROLL, places.texture);
   ArrangePanes();
 
   bool optionsRead = false;
@@ -243,17 +260,39 @@ void MainWindow::OnDestroy() {
   std::locale::global(savedLocale_);
 }
 
+PaneInputs MainWindow::MeasurePanes() const {
+  PaneInputs in;
+  in.dpi = dpi_;
+  const PixelSize point = DialogExtent(instance_, IDD_POINT, edit_.PointDialog());
+  const PixelSize layer = DialogExtent(instance_, IDD_TEXTURE_LAYER, edit_.LayerDialog());
+  in.editDialog = {std::max(point.width, layer.width), std::max(point.height, layer.height)};
+  in.treeTextWidth = tree_.LayerTextWidth();
+  in.treeIndent = tree_.Indent();
+  in.treePicture = tree_.PictureSize();
+  in.scrollBarWidth = mwWinAPI::SystemMetricForDpi(SM_CXVSCROLL, dpi_);
+  return in;
+}
+
 void MainWindow::ArrangePanes() {
   RECT client{};
   ::GetClientRect(Handle(), &client);
-  // A small or minimised window must not give a pane a negative size, and
-  // the 3D window needs a height to divide its width by.
-  const int width = std::max<int>(client.right - kLeftWidth, 1);
-  const int height = std::max<int>(client.bottom, 1);
-  ::MoveWindow(tree_.Handle(), 0, 0, kTreeWidth, kUpperHeight, TRUE);
-  ::MoveWindow(edit_.Handle(), kTreeWidth, 0, kLeftWidth - kTreeWidth, kUpperHeight, TRUE);
-  ::MoveWindow(texture_.Handle(), 0, kUpperHeight, kLeftWidth, std::max(height - kUpperHeight, 0), TRUE);
-  ::MoveWindow(view_.Handle(), kLeftWidth, 0, width, height, TRUE);
+  const PaneLayout layout =
+      orbiform::ArrangePanes(PixelSize{client.right, client.bottom}, PaneSizesFor(MeasurePanes()));
+  MovePane(tree_.Handle(), layout.tree);
+  MovePane(edit_.Handle(), layout.edit);
+  MovePane(texture_.Handle(), layout.texture);
+  MovePane(view_.Handle(), layout.view);
+}
+
+void MainWindow::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+  dpi_ = LOWORD(wParam) ? LOWORD(wParam) : mwWinAPI::kDesignDpi;
+  tree_.SetDpi(dpi_);
+  view_.SetDpi(dpi_);
+  texture_.SetDpi(dpi_);
+  // The move lays the panes out at once; the dialogs are rescaled after
+  // their parent, so the layout looks at them once more then.
+  mwWinAPI::FollowDpiChange(Handle(), wParam, lParam);
+  ::PostMessageW(Handle(), kArrangeAfterDpiChange, 0, 0);
 }
 
 bool MainWindow::ConfirmDiscard(UINT saveCommand) {

@@ -12,6 +12,7 @@
 #include "editor/TextureWindow.h"
 #include "editor/TreeContent.h"
 #include "geometry/RoundObjectHandler.h"
+#include "mwWinAPI/ScopedGdi.h"
 #include "mwWinAPI/Window.h"
 
 namespace orbiform {
@@ -32,6 +33,7 @@ class EditPane : public mwWinAPI::Window {
   // exist); the point dialog becomes the active one and both are hidden.
   void SetDialogs(HWND pointDialog, HWND layerDialog);
   HWND PointDialog() const { return point_; }
+  HWND LayerDialog() const { return layer_; }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -58,6 +60,14 @@ class TreePane : public mwWinAPI::Window {
   void SetEditPane(HWND editPane) { editPane_ = editPane; }
   void SetHandler(RoundObjectHandler* handler) { handler_ = handler; }
   HWND Tree() const { return tree_; }
+  // The item pictures for `dpi` (a move to a monitor of another scaling).
+  void SetDpi(UINT dpi);
+  // What the pane's width must hold: the side of an item picture, the
+  // indent per level, and a texture layer's name ("texture layer 1") in the
+  // tree's font, in pixels.
+  int PictureSize() const { return pictureSize_; }
+  int Indent() const;
+  int LayerTextWidth() const;
   // True once after a drop: the texture layer dialog then skips applying its
   // fields.
   bool TakeJustDropped() {
@@ -71,6 +81,7 @@ class TreePane : public mwWinAPI::Window {
 
  private:
   void OnCreate(const CREATESTRUCTW& create);
+  void LoadPictures(UINT dpi);
   void OnSize(int width, int height);
   void OnDestroy();
   void OnRefresh(WPARAM wParam);
@@ -85,7 +96,9 @@ class TreePane : public mwWinAPI::Window {
 
   HWND tree_ = nullptr;
   HWND editPane_ = nullptr;
-  HIMAGELIST images_ = nullptr;
+  mwWinAPI::ImageList images_;
+  mwWinAPI::GdiObject<HFONT> font_;  // after a DPI change; else the tree's own
+  int pictureSize_ = 12;
   RoundObjectHandler* handler_ = nullptr;
   bool filled_ = false;
   bool rebuilding_ = false;

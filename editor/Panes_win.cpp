@@ -8,11 +8,22 @@
 
 #include "editor/PrivateMessages.h"
 #include "editor/res/resource.h"
+#include "mwWinAPI/StringTable.h"
+#include "mwWinAPI/WindowDpi.h"
 #include "views/Selection.h"
 
 namespace orbiform {
 
 using views::Selection;
+
+namespace {
+
+// The tree's pictures are drawn at these sizes; 12 at 100 %.
+constexpr int kTreePictureSizes[] = {12, 16, 24, 32};
+constexpr int kTreePictures[] = {IDB_TREE_POINT, IDB_TREE_TEXTURE, IDB_TREE_PLAIN};
+constexpr COLORREF kTreeSeeThrough = RGB(255, 0, 255);
+
+}  // namespace
 
 EditPane::EditPane(HWND* activeDialog) : Window(L"Edit Window"), active_(activeDialog) {}
 
@@ -87,9 +98,7 @@ LRESULT EditPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 TreePane::TreePane() : Window(L"TreeViewWindow") {}
 
-TreePane::~TreePane() {
-  if (images_) ::ImageList_Destroy(images_);
-}
+TreePane::~TreePane() = default;
 
 void TreePane::OnCreate(const CREATESTRUCTW& create) {
   // Buttons and lines at the root, so that the lazily filled plains can be
@@ -99,14 +108,44 @@ void TreePane::OnCreate(const CREATESTRUCTW& create) {
       WS_CHILD | WS_VISIBLE | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS, 0, 0,
       create.cx, create.cy, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TREE)),
       create.hInstance, nullptr);
-  images_ = ::ImageList_Create(12, 12, ILC_COLOR24 | ILC_MASK, 3, 0);
-  for (int id : {IDB_TREE_POINT, IDB_TREE_TEXTURE, IDB_TREE_PLAIN}) {
-    HBITMAP picture = static_cast<HBITMAP>(
-        ::LoadImageW(create.hInstance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    ::ImageList_AddMasked(images_, picture, RGB(255, 0, 255));
-    if (picture) ::DeleteObject(picture);
+  LoadPictures(mwWinAPI::WindowDpi(Handle()));
+}
+
+void TreePane::LoadPictures(UINT dpi) {
+  const mwWinAPI::PictureChoice choice =
+      mwWinAPI::ChoosePicture(kTreePictureSizes, std::size(kTreePictureSizes), kTreePictureSizes[0], dpi);
+  mwWinAPI::ImageList pictures = mwWinAPI::LoadPictureList(::GetModuleHandleW(nullptr), kTreePictures,
+                                                           std::size(kTreePictures), choice, kTreeSeeThrough);
+  if (tree_) TreeView_SetImageList(tree_, pictures.Get(), TVSIL_NORMAL);
+  images_ = std::move(pictures);  // the old list only once the tree let go of it
+  pictureSize_ = choice.size;
+}
+
+void TreePane::SetDpi(UINT dpi) {
+  LoadPictures(dpi);
+  if (!tree_) return;
+  // The tree keeps the font it was made with; the text grows only with one
+  // made for the new scaling.
+  if (mwWinAPI::GdiObject<HFONT> font = mwWinAPI::ItemFontForDpi(dpi)) {
+    ::SendMessageW(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    font_ = std::move(font);  // the old one only once the tree let go of it
   }
-  if (tree_) TreeView_SetImageList(tree_, images_, TVSIL_NORMAL);
+  ::InvalidateRect(tree_, nullptr, TRUE);
+}
+
+int TreePane::Indent() const { return tree_ ? static_cast<int>(TreeView_GetIndent(tree_)) : 0; }
+
+int TreePane::LayerTextWidth() const {
+  if (!tree_) return 0;
+  const std::wstring text = mwWinAPI::StringTable().LoadS(IDS_TREE_LAYER) + L" 1";
+  mwWinAPI::WindowDC dc(tree_);
+  if (!dc) return 0;
+  const auto font = reinterpret_cast<HFONT>(::SendMessageW(tree_, WM_GETFONT, 0, 0));
+  mwWinAPI::SelectedObject selected(dc.Get(),
+                                    font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+  SIZE extent{};
+  ::GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
+  return extent.cx;
 }
 
 void TreePane::OnSize(int width, int height) {
@@ -116,8 +155,7 @@ void TreePane::OnSize(int width, int height) {
 void TreePane::OnDestroy() {
   filled_ = false;
   if (tree_) TreeView_SetImageList(tree_, nullptr, TVSIL_NORMAL);
-  if (images_) ::ImageList_Destroy(images_);
-  images_ = nullptr;
+  images_.Reset();
   if (editPane_) ::SendMessageW(editPane_, TWM_SELECT_NONE, 0, 0);
 }
 
@@ -210,10 +248,10 @@ void TreePane::OnBeginDrag(HTREEITEM item, POINT at, bool rightButton) {
   dragged_ = item;
   target_ = nullptr;
   rightButton_ = rightButton;
-  HIMAGELIST image = TreeView_CreateDragImage(tree_, item);
+  // BeginDrag keeps its own copy of the picture.
+  const mwWinAPI::ImageList image(TreeView_CreateDragImage(tree_, item));
   if (image) {
-    ::ImageList_BeginDrag(image, 0, 0, 0);
-    ::ImageList_Destroy(image);  // BeginDrag keeps its own copy
+    ::ImageList_BeginDrag(image.Get(), 0, 0, 0);
     ::ImageList_DragEnter(tree_, at.x, at.y);
   }
   ::ShowCursor(FALSE);

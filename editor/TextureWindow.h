@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "editor/EditorLayout.h"
 #include "files/Bitmap.h"
 #include "geometry/RoundObjectHandler.h"
+#include "mwWinAPI/Handles.h"
 #include "mwWinAPI/Window.h"
 #include "views/Selection.h"
 
@@ -20,15 +22,15 @@ namespace orbiform {
 
 // The bitmap of the file at `path` as a GDI bitmap for `dc` (a 32-bit DIB
 // section), decoded by the project's reader through its shared cache; null
-// for a file that cannot be read or is refused. The caller deletes it.
-// `image` receives the decoded picture when given.
-HBITMAP LoadBitmapFile(const std::wstring& path, HDC dc, std::shared_ptr<const Image>* image = nullptr);
+// for a file that cannot be read or is refused. `image` receives the decoded
+// picture when given.
+mwWinAPI::GdiObject<HBITMAP> LoadBitmapFile(const std::wstring& path, HDC dc,
+                                            std::shared_ptr<const Image>* image = nullptr);
 
 class TextureWindow : public mwWinAPI::Window {
  public:
   static constexpr float kMinZoom = 1.0f / 16;
   static constexpr float kMaxZoom = 16.0f;
-  static constexpr int kStatusHeight = 14;
 
   TextureWindow();
   ~TextureWindow() override;
@@ -38,7 +40,12 @@ class TextureWindow : public mwWinAPI::Window {
   float Zoom() const { return zoom_; }
   POINT Scroll() const { return POINT{scrollX_, scrollY_}; }
   POINT MaxScroll() const { return POINT{maxScrollX_, maxScrollY_}; }
-  bool HasBitmap() const { return bitmap_ != nullptr; }
+  bool HasBitmap() const { return static_cast<bool>(bitmap_); }
+  // The marks, numbers, status line and scroll steps for `dpi` (a move to a
+  // monitor of another scaling).
+  void SetDpi(UINT dpi);
+  const TextureMetrics& Metrics() const { return metrics_; }
+  SIZE BitmapSize() const { return SIZE{bitmapWidth_, bitmapHeight_}; }
   const std::vector<std::pair<std::uint32_t, std::uint32_t>>& Corners() const { return corners_; }
   std::wstring StatusText() const;
   // Sets the zoom (bounded) with the scroll at the origin, as the wheel does.
@@ -75,10 +82,14 @@ class TextureWindow : public mwWinAPI::Window {
   int MarkNumber(std::size_t corner) const;
   RoundObject* Object() const { return handler_ ? handler_->Current() : nullptr; }
 
+  void DrawMarks(HDC dc, int width, int height);
+
   HWND status_ = nullptr;
-  HPEN pen_ = nullptr;
-  HBRUSH brush_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
+  mwWinAPI::GdiObject<HPEN> pen_;
+  mwWinAPI::GdiObject<HBRUSH> brush_;
+  mwWinAPI::GdiObject<HFONT> font_;  // the numbers' and the status line's
+  mwWinAPI::GdiObject<HBITMAP> bitmap_;
+  TextureMetrics metrics_ = TextureMetricsFor(96);
   std::shared_ptr<const Image> image_;
   int bitmapWidth_ = 0;
   int bitmapHeight_ = 0;

@@ -10,7 +10,9 @@
 
 #include "editor/PrivateMessages.h"
 #include "editor/res/resource.h"
+#include "mwWinAPI/ScopedGdi.h"
 #include "mwWinAPI/StringTable.h"
+#include "mwWinAPI/WindowDpi.h"
 
 namespace orbiform {
 
@@ -19,14 +21,13 @@ namespace {
 using Corner = std::pair<std::uint32_t, std::uint32_t>;
 
 constexpr COLORREF kCornerColour = RGB(0, 0, 255);
-constexpr float kPickReach = 8.0f;
-constexpr int kScrollMargin = 10;  // the bitmap may be scrolled this far past its top-left corner
 
-// A rectangle of +-3 pixels with the corner's number to its right.
-void DrawCornerMark(HDC dc, int number, POINT at) {
-  ::Rectangle(dc, at.x - 3, at.y - 3, at.x + 3, at.y + 3);
+// A square round the corner with the corner's number to its right.
+void DrawCornerMark(HDC dc, int number, POINT at, const TextureMetrics& metrics) {
+  const int half = metrics.markHalf;
+  ::Rectangle(dc, at.x - half, at.y - half, at.x + half, at.y + half);
   const std::wstring text = std::to_wstring(number);
-  ::TextOutW(dc, at.x + 3, at.y, text.c_str(), static_cast<int>(text.size()));
+  ::TextOutW(dc, at.x + metrics.numberGap, at.y, text.c_str(), static_cast<int>(text.size()));
 }
 
 // A zoomed extent in screen pixels, kept inside int whatever the zoom.
@@ -34,9 +35,10 @@ int Scaled(double extent, double zoom) { return static_cast<int>(std::clamp(exte
 
 }  // namespace
 
-HBITMAP LoadBitmapFile(const std::wstring& path, HDC dc, std::shared_ptr<const Image>* image) {
+mwWinAPI::GdiObject<HBITMAP> LoadBitmapFile(const std::wstring& path, HDC dc,
+                                            std::shared_ptr<const Image>* image) {
   const std::shared_ptr<const Image> picture = SharedBitmapImage(path);
-  if (!picture) return nullptr;
+  if (!picture) return {};
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = picture->width;
@@ -45,11 +47,8 @@ HBITMAP LoadBitmapFile(const std::wstring& path, HDC dc, std::shared_ptr<const I
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap || !bits) {
-    if (bitmap) ::DeleteObject(bitmap);
-    return nullptr;
-  }
+  mwWinAPI::GdiObject<HBITMAP> bitmap(::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || !bits) return {};
   std::memcpy(bits, picture->pixels.data(), picture->pixels.size() * sizeof(std::uint32_t));
   ::GdiFlush();
   if (image) *image = picture;
@@ -63,28 +62,40 @@ TextureWindow::~TextureWindow() { DropBitmap(); }
 void TextureWindow::OnCreate() {
   // Painting must not cover the status line.
   ::SetWindowLongPtrW(Handle(), GWL_STYLE, ::GetWindowLongPtrW(Handle(), GWL_STYLE) | WS_CLIPCHILDREN);
-  status_ = ::CreateWindowExW(0, L"static", L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, kStatusHeight, Handle(),
-                              nullptr, ::GetModuleHandleW(nullptr), nullptr);
-  if (status_)
-    ::SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), 0);
-  pen_ = ::CreatePen(PS_DASHDOTDOT, 1, kCornerColour);
-  brush_ = ::CreateSolidBrush(kCornerColour);
+  status_ = ::CreateWindowExW(0, L"static", L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, metrics_.statusHeight,
+                              Handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  pen_.Reset(::CreatePen(PS_DASHDOTDOT, 1, kCornerColour));
+  brush_.Reset(::CreateSolidBrush(kCornerColour));
+  SetDpi(mwWinAPI::WindowDpi(Handle()));
   DropBitmap();
+}
+
+void TextureWindow::SetDpi(UINT dpi) {
+  metrics_ = TextureMetricsFor(dpi);
+  // The face of the dialogs' font, at this window's scaling.
+  LOGFONTW face{};
+  ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof face, &face);
+  face.lfHeight = -metrics_.fontHeight;
+  face.lfWidth = 0;
+  mwWinAPI::GdiObject<HFONT> font(::CreateFontIndirectW(&face));
+  if (status_) {
+    ::SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+  }
+  font_ = std::move(font);  // the old one only once the status line let go of it
+  OnSize();
 }
 
 void TextureWindow::OnDestroy() {
   // Only the main window ends the program: no quit message here.
   DropBitmap();
-  if (pen_) ::DeleteObject(pen_);
-  if (brush_) ::DeleteObject(brush_);
-  pen_ = nullptr;
-  brush_ = nullptr;
+  pen_.Reset();
+  brush_.Reset();
   status_ = nullptr;
+  font_.Reset();
 }
 
 void TextureWindow::DropBitmap() {
-  if (bitmap_) ::DeleteObject(bitmap_);
-  bitmap_ = nullptr;
+  bitmap_.Reset();
   image_.reset();
   bitmapWidth_ = bitmapHeight_ = 0;
 }
@@ -112,9 +123,8 @@ void TextureWindow::OnSelect(views::Selection selection, RoundObjectHandler* han
       ::ShowCursor(TRUE);
       DropBitmap();
       if (shared) {
-        HDC dc = ::GetDC(Handle());
-        bitmap_ = LoadBitmapFile(path, dc, &image_);
-        ::ReleaseDC(Handle(), dc);
+        const mwWinAPI::WindowDC dc(Handle());
+        bitmap_ = LoadBitmapFile(path, dc.Get(), &image_);
       }
       ::ShowCursor(FALSE);
       ::SetCursor(previous ? previous : ::LoadCursorW(nullptr, IDC_ARROW));
@@ -180,11 +190,12 @@ void TextureWindow::UpdateScrollBars() {
   RECT client{};
   ::GetClientRect(Handle(), &client);
   // One formula for size changes, zooms and new bitmaps.
-  maxScrollX_ = std::max(0, Scaled(bitmapWidth_, zoom_) - static_cast<int>(client.right) + kScrollMargin);
+  const int margin = metrics_.scrollMargin;
+  maxScrollX_ = std::max(0, Scaled(bitmapWidth_, zoom_) - static_cast<int>(client.right) + margin);
   maxScrollY_ = std::max(
-      0, Scaled(bitmapHeight_, zoom_) + kStatusHeight - static_cast<int>(client.bottom) + kScrollMargin);
-  scrollX_ = std::clamp(scrollX_, -kScrollMargin, maxScrollX_);
-  scrollY_ = std::clamp(scrollY_, -kScrollMargin, maxScrollY_);
+      0, Scaled(bitmapHeight_, zoom_) + metrics_.statusHeight - static_cast<int>(client.bottom) + margin);
+  scrollX_ = std::clamp(scrollX_, -margin, maxScrollX_);
+  scrollY_ = std::clamp(scrollY_, -margin, maxScrollY_);
   const int maxima[2] = {maxScrollX_, maxScrollY_};
   const int positions[2] = {scrollX_, scrollY_};
   const int bars[2] = {SB_HORZ, SB_VERT};
@@ -193,9 +204,9 @@ void TextureWindow::UpdateScrollBars() {
     info.cbSize = sizeof(info);
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     info.nMin = 0;
-    info.nMax = maxima[i] > 0 ? maxima[i] + kScrollMargin : 0;
+    info.nMax = maxima[i] > 0 ? maxima[i] + margin : 0;
     info.nPage = 8;
-    info.nPos = positions[i] + kScrollMargin;
+    info.nPos = positions[i] + margin;
     ::SetScrollInfo(Handle(), bars[i], &info, TRUE);
   }
 }
@@ -204,7 +215,9 @@ void TextureWindow::OnSize() {
   UpdateScrollBars();
   RECT client{};
   ::GetClientRect(Handle(), &client);
-  if (status_) ::MoveWindow(status_, 0, client.bottom - kStatusHeight, client.right, kStatusHeight, TRUE);
+  if (status_)
+    ::MoveWindow(status_, 0, client.bottom - metrics_.statusHeight, client.right, metrics_.statusHeight,
+                 TRUE);
   ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
@@ -221,16 +234,16 @@ void TextureWindow::OnScroll(int bar, int code) {
   int next = scroll;
   switch (code) {
     case SB_LINEUP:
-      next -= 10;
+      next -= metrics_.lineStep;
       break;
     case SB_LINEDOWN:
-      next += 10;
+      next += metrics_.lineStep;
       break;
     case SB_PAGEUP:
-      next -= 50;
+      next -= metrics_.pageStep;
       break;
     case SB_PAGEDOWN:
-      next += 50;
+      next += metrics_.pageStep;
       break;
     case SB_THUMBTRACK: {
       // The 32-bit position: the message's own is 16 bits and wraps.
@@ -238,14 +251,14 @@ void TextureWindow::OnScroll(int bar, int code) {
       info.cbSize = sizeof(info);
       info.fMask = SIF_TRACKPOS;
       ::GetScrollInfo(Handle(), bar, &info);
-      next = info.nTrackPos - kScrollMargin;
+      next = info.nTrackPos - metrics_.scrollMargin;
       break;
     }
     default:
       return;
   }
-  scroll = std::clamp(next, -kScrollMargin, maximum);
-  ::SetScrollPos(Handle(), bar, scroll + kScrollMargin, TRUE);
+  scroll = std::clamp(next, -metrics_.scrollMargin, maximum);
+  ::SetScrollPos(Handle(), bar, scroll + metrics_.scrollMargin, TRUE);
   ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
@@ -265,8 +278,8 @@ int TextureWindow::NearCorner(int x, int y) const {
   const float py = (y + scrollY_) / zoom_;
   int found = -1;
   for (std::size_t i = 0; i < corners_.size(); ++i) {
-    if (std::fabs(static_cast<float>(corners_[i].first) - px) < kPickReach &&
-        std::fabs(static_cast<float>(corners_[i].second) - py) < kPickReach)
+    if (std::fabs(static_cast<float>(corners_[i].first) - px) < metrics_.pickReach &&
+        std::fabs(static_cast<float>(corners_[i].second) - py) < metrics_.pickReach)
       found = static_cast<int>(i);
   }
   return found;
@@ -306,14 +319,15 @@ void TextureWindow::Draw(HDC target) {
   RECT client{};
   ::GetClientRect(Handle(), &client);
   const int width = client.right;
-  const int height = std::max<int>(client.bottom - kStatusHeight, 0);
+  const int height = std::max<int>(client.bottom - metrics_.statusHeight, 0);
   if (width <= 0 || height <= 0) return;
   // Drawn off screen and copied at once: no flicker.
-  HDC dc = ::CreateCompatibleDC(target);
-  HBITMAP back = ::CreateCompatibleBitmap(target, width, height);
-  HGDIOBJ oldBack = ::SelectObject(dc, back);
+  const mwWinAPI::MemoryDC dc(target);
+  const mwWinAPI::GdiObject<HBITMAP> back(::CreateCompatibleBitmap(target, width, height));
+  if (!dc || !back) return;
+  const mwWinAPI::SelectedObject backSelected(dc.Get(), back.Get());
   RECT area{0, 0, width, height};
-  ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_MENU));
+  ::FillRect(dc.Get(), &area, ::GetSysColorBrush(COLOR_MENU));
 
   if (bitmap_) {
     // Only the part of the bitmap that lies in the window is stretched.
@@ -322,58 +336,52 @@ void TextureWindow::Draw(HDC target) {
     const int y0 = std::clamp(static_cast<int>(std::floor(scrollY_ / z)), 0, bitmapHeight_);
     const int x1 = std::clamp(static_cast<int>(std::ceil((scrollX_ + width) / z)) + 1, 0, bitmapWidth_);
     const int y1 = std::clamp(static_cast<int>(std::ceil((scrollY_ + height) / z)) + 1, 0, bitmapHeight_);
-    if (x1 > x0 && y1 > y0) {
-      HDC source = ::CreateCompatibleDC(target);
-      HGDIOBJ oldSource = ::SelectObject(source, bitmap_);
-      ::SetStretchBltMode(dc, COLORONCOLOR);
+    const mwWinAPI::MemoryDC source(target);
+    if (x1 > x0 && y1 > y0 && source) {
+      const mwWinAPI::SelectedObject sourceSelected(source.Get(), bitmap_.Get());
+      ::SetStretchBltMode(dc.Get(), COLORONCOLOR);
       const int dx0 = Scaled(x0, z) - scrollX_, dy0 = Scaled(y0, z) - scrollY_;
       const int dx1 = Scaled(x1, z) - scrollX_, dy1 = Scaled(y1, z) - scrollY_;
-      ::StretchBlt(dc, dx0, dy0, dx1 - dx0, dy1 - dy0, source, x0, y0, x1 - x0, y1 - y0, SRCCOPY);
-      ::SelectObject(source, oldSource);
-      ::DeleteDC(source);
+      ::StretchBlt(dc.Get(), dx0, dy0, dx1 - dx0, dy1 - dy0, source.Get(), x0, y0, x1 - x0, y1 - y0, SRCCOPY);
     }
   }
+  if (!corners_.empty()) DrawMarks(dc.Get(), width, height);
+  ::BitBlt(target, 0, 0, width, height, dc.Get(), 0, 0, SRCCOPY);
+}
 
-  if (!corners_.empty()) {
-    ::SetTextColor(dc, kCornerColour);
-    ::SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ oldPen = ::SelectObject(dc, pen_);
-    HGDIOBJ oldBrush = ::SelectObject(dc, brush_);
-    HGDIOBJ oldFont = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
-    std::vector<POINT> outline;
-    outline.reserve(corners_.size() + 1);
-    for (const Corner& corner : corners_) outline.push_back(ScreenPosition(corner));
-    if (corners_.size() > 1) outline.push_back(outline.front());
-    ::Polyline(dc, outline.data(), static_cast<int>(outline.size()));
-    const bool layer = selection_.IsLayer();
-    for (std::size_t i = 0; i < corners_.size(); ++i) {
-      const POINT at = outline[i];
-      // Marks far outside the window cost time and show nothing.
-      if (at.x < -64 || at.y < -16 || at.x > width + 8 || at.y > height + 8) continue;
-      if (layer && i > 3) continue;
-      DrawCornerMark(dc, MarkNumber(i), at);
-    }
-    if (dragged_ >= 0 && !firstMove_ && static_cast<std::size_t>(dragged_) < corners_.size()) {
-      // The dragged corner's two edges follow the mouse, inverted.
-      const std::size_t n = corners_.size();
-      const std::size_t i = static_cast<std::size_t>(dragged_);
-      ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
-      const int oldMix = ::SetROP2(dc, R2_NOTXORPEN);
-      for (std::size_t neighbour : {(i + n - 1) % n, (i + 1) % n}) {
-        ::MoveToEx(dc, outline[neighbour].x, outline[neighbour].y, nullptr);
-        ::LineTo(dc, last_.x, last_.y);
-      }
-      ::SetROP2(dc, oldMix);
-    }
-    ::SelectObject(dc, oldFont);
-    ::SelectObject(dc, oldBrush);
-    ::SelectObject(dc, oldPen);
+void TextureWindow::DrawMarks(HDC dc, int width, int height) {
+  ::SetTextColor(dc, kCornerColour);
+  ::SetBkMode(dc, TRANSPARENT);
+  const mwWinAPI::SelectedObject pen(dc, pen_.Get());
+  const mwWinAPI::SelectedObject brush(dc, brush_.Get());
+  const mwWinAPI::SelectedObject font(
+      dc, font_ ? static_cast<HGDIOBJ>(font_.Get()) : ::GetStockObject(DEFAULT_GUI_FONT));
+  std::vector<POINT> outline;
+  outline.reserve(corners_.size() + 1);
+  for (const Corner& corner : corners_) outline.push_back(ScreenPosition(corner));
+  if (corners_.size() > 1) outline.push_back(outline.front());
+  ::Polyline(dc, outline.data(), static_cast<int>(outline.size()));
+  const bool layer = selection_.IsLayer();
+  // Marks far outside the window cost time and show nothing.
+  const int reach = 8 * metrics_.fontHeight;
+  for (std::size_t i = 0; i < corners_.size(); ++i) {
+    const POINT at = outline[i];
+    if (at.x < -reach || at.y < -reach || at.x > width + reach || at.y > height + reach) continue;
+    if (layer && i > 3) continue;
+    DrawCornerMark(dc, MarkNumber(i), at, metrics_);
   }
-
-  ::BitBlt(target, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-  ::SelectObject(dc, oldBack);
-  ::DeleteObject(back);
-  ::DeleteDC(dc);
+  if (dragged_ >= 0 && !firstMove_ && static_cast<std::size_t>(dragged_) < corners_.size()) {
+    // The dragged corner's two edges follow the mouse, inverted.
+    const std::size_t n = corners_.size();
+    const std::size_t i = static_cast<std::size_t>(dragged_);
+    const mwWinAPI::SelectedObject black(dc, ::GetStockObject(BLACK_PEN));
+    const int oldMix = ::SetROP2(dc, R2_NOTXORPEN);
+    for (std::size_t neighbour : {(i + n - 1) % n, (i + 1) % n}) {
+      ::MoveToEx(dc, outline[neighbour].x, outline[neighbour].y, nullptr);
+      ::LineTo(dc, last_.x, last_.y);
+    }
+    ::SetROP2(dc, oldMix);
+  }
 }
 
 void TextureWindow::OnPaint() {

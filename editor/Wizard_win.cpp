@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "editor/EditorLayout.h"
 #include "editor/res/resource.h"
 #include "files/Bitmap.h"
 #include "geometry/ObjectRecipe.h"
@@ -21,6 +22,7 @@
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "mwWinAPI/Window.h"
+#include "mwWinAPI/WindowDpi.h"
 
 namespace orbiform {
 namespace {
@@ -531,11 +533,14 @@ class PlainsPage : public WizardPage {
   }
 
   void Layout(int width, int height) {
-    const int top = height - 25;
-    ::MoveWindow(tabs_, 0, 0, width, std::max(height - 35, 0), TRUE);
-    ::MoveWindow(Item(IDC_WIZARD_BACK), 5, top, 65, 23, TRUE);
-    ::MoveWindow(Item(IDC_PLAINS_NEW), (width - 75) / 2, top, 75, 23, TRUE);
-    ::MoveWindow(Item(IDC_WIZARD_NEXT), width - 70, top, 65, 23, TRUE);
+    const PlainsPageLayout page = PlainsPageFor(PixelSize{width, height}, mwWinAPI::WindowDpi(Handle()));
+    const auto place = [](HWND control, const PixelRect& r) {
+      ::MoveWindow(control, r.x, r.y, r.width, r.height, TRUE);
+    };
+    place(tabs_, page.tabs);
+    place(Item(IDC_WIZARD_BACK), page.back);
+    place(Item(IDC_PLAINS_NEW), page.add);
+    place(Item(IDC_WIZARD_NEXT), page.next);
     if (plain_.Handle()) PlacePlain();
   }
 

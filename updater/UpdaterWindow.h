@@ -8,10 +8,12 @@
 
 #include <string>
 
+#include "mwWinAPI/Handles.h"
 #include "mwWinAPI/Window.h"
 #include "updater/CommandLine.h"
 #include "updater/Downloader.h"
 #include "updater/UpdateLog.h"
+#include "updater/UpdaterLayout.h"
 
 namespace updater {
 
@@ -51,6 +53,9 @@ class UpdaterWindow : public mwWinAPI::Window {
   void OnTray(LPARAM event);
   void OnClose();
   void OnDestroy();
+  // Places the controls and makes the fonts at `dpi` (at creation and after
+  // a move to a monitor of another scaling).
+  void ApplyDpi(UINT dpi);
   void OnMeasureItem(MEASUREITEMSTRUCT& item);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
 
@@ -72,7 +77,8 @@ class UpdaterWindow : public mwWinAPI::Window {
   TextSource text_;
   std::wstring query_;
   HWND list_ = nullptr, button_ = nullptr, status_ = nullptr, progress_ = nullptr;
-  HFONT bold_ = nullptr, normal_ = nullptr;
+  mwWinAPI::GdiObject<HFONT> bold_, normal_;
+  UpdaterLayout layout_ = UpdaterLayoutFor(96);
   int boldCharWidth_ = 7;
   bool iconAdded_ = false;
   bool balloons_ = true;  // the shell shows balloons (version 5 and later)

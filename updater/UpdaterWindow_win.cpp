@@ -9,7 +9,9 @@
 
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/FileVersion.h"
+#include "mwWinAPI/ScopedGdi.h"
 #include "mwWinAPI/UserInteraction.h"
+#include "mwWinAPI/WindowDpi.h"
 #include "updater/PathSafety.h"
 #include "updater/QueryAddress.h"
 #include "updater/UpdaterIds.h"
@@ -18,7 +20,6 @@
 namespace updater {
 namespace {
 
-constexpr int kItemHeight = 20;
 constexpr DWORD kCloseCancelMs = 5000;
 
 COLORREF KindColour(int kind) {
@@ -48,6 +49,31 @@ DWORD ShellMajorVersion() {
   ::FreeLibrary(shell);
   return major;
 }
+
+mwWinAPI::GdiObject<HFONT> TahomaFont(int height, int weight) {
+  return mwWinAPI::GdiObject<HFONT>(::CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE,
+                                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+}
+
+// Where the window must fit: its monitor's work area and its own frame.
+ScreenRoom RoomOf(HWND window) {
+  ScreenRoom room;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    room.workWidth = monitor.rcWork.right - monitor.rcWork.left;
+    room.workHeight = monitor.rcWork.bottom - monitor.rcWork.top;
+  }
+  RECT outer{}, client{};
+  ::GetWindowRect(window, &outer);
+  ::GetClientRect(window, &client);
+  room.frameWidth = (outer.right - outer.left) - client.right;
+  room.frameHeight = (outer.bottom - outer.top) - client.bottom;
+  return room;
+}
+
+void Place(HWND control, const Box& box) { ::MoveWindow(control, box.x, box.y, box.width, box.height, TRUE); }
 
 }  // namespace
 
@@ -114,6 +140,11 @@ LRESULT UpdaterWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       // Minimised, it lives on in the notification area only.
       if (wParam == SIZE_MINIMIZED) ::ShowWindow(Handle(), SW_HIDE);
       return 0;
+    case WM_DPICHANGED:
+      mwWinAPI::FollowDpiChange(Handle(), wParam, lParam);
+      ApplyDpi(LOWORD(wParam));
+      RefillLog();  // its width follows the font's
+      return 0;
     case WM_MEASUREITEM:
       OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
       return TRUE;
@@ -133,32 +164,31 @@ LRESULT UpdaterWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void UpdaterWindow::OnCreate() {
   const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(Handle(), GWLP_HINSTANCE));
-  list_ =
-      ::CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                        WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_OWNERDRAWFIXED |
-                            LBS_HASSTRINGS | LBS_NOSEL | LBS_NOINTEGRALHEIGHT,
-                        10, 50, 400, 300, Handle(), reinterpret_cast<HMENU>(IDC_LOG_LIST), instance, nullptr);
-  bold_ = ::CreateFontW(15, 0, 0, 0, 800, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
-  normal_ = ::CreateFontW(15, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
-  if (const HDC dc = ::GetDC(Handle())) {
-    const HGDIOBJ old = ::SelectObject(dc, bold_);
-    TEXTMETRICW metrics{};
-    if (::GetTextMetricsW(dc, &metrics)) boldCharWidth_ = metrics.tmAveCharWidth;
-    ::SelectObject(dc, old);
-    ::ReleaseDC(Handle(), dc);
-  }
+  list_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                            WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_OWNERDRAWFIXED |
+                                LBS_HASSTRINGS | LBS_NOSEL | LBS_NOINTEGRALHEIGHT,
+                            0, 0, 0, 0, Handle(), reinterpret_cast<HMENU>(IDC_LOG_LIST), instance, nullptr);
   button_ = ::CreateWindowExW(0, L"BUTTON", text_(IDS_DOWNLOAD_UPDATES).c_str(),
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 110, 12, 200, 28, Handle(),
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, Handle(),
                               reinterpret_cast<HMENU>(IDC_ACTION_BUTTON), instance, nullptr);
-  status_ = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFT, 20, 360, 400, 20, Handle(), nullptr,
-                              instance, nullptr);
-  progress_ = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 10, 390, 400, 30, Handle(), nullptr,
-                                instance, nullptr);
+  status_ = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFT, 0, 0, 0, 0, Handle(), nullptr, instance,
+                              nullptr);
+  progress_ =
+      ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 0, 0, Handle(), nullptr, instance, nullptr);
   ::SendMessageW(progress_, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-  for (HWND control : {list_, button_, status_, progress_}) {
-    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(normal_), FALSE);
+  ApplyDpi(mwWinAPI::WindowDpi(Handle()));
+  // The scaled window stays on its monitor's work area.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  RECT outer{};
+  ::GetWindowRect(Handle(), &outer);
+  if (::GetMonitorInfoW(::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &monitor) &&
+      (outer.bottom > monitor.rcWork.bottom || outer.right > monitor.rcWork.right)) {
+    const LONG x = std::max(monitor.rcWork.left,
+                            std::min(outer.left, monitor.rcWork.right - (outer.right - outer.left)));
+    const LONG y =
+        std::max(monitor.rcWork.top, std::min(outer.top, monitor.rcWork.bottom - (outer.bottom - outer.top)));
+    ::SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   const DWORD shell = ShellMajorVersion();
@@ -175,7 +205,11 @@ void UpdaterWindow::OnCreate() {
   icon.uID = ID_TRAY_ICON;
   icon.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
   icon.uCallbackMessage = UM_TRAY;
-  icon.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_UPDATER));
+  // The icon's own picture of the notification area's size (16, 24 or 32
+  // pixels with the scaling), not the large one shrunk.
+  const int iconSize = mwWinAPI::SystemMetricForDpi(SM_CXSMICON, mwWinAPI::WindowDpi(Handle()));
+  icon.hIcon = static_cast<HICON>(
+      ::LoadImageW(instance, MAKEINTRESOURCEW(IDI_UPDATER), IMAGE_ICON, iconSize, iconSize, LR_SHARED));
   if (!icon.hIcon) icon.hIcon = ::LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
   std::wstring(kUpdaterCaption).copy(icon.szTip, std::size(icon.szTip) - 1);
   iconAdded_ = ::Shell_NotifyIconW(NIM_ADD, &icon) != FALSE;
@@ -420,6 +454,29 @@ void UpdaterWindow::OnClose() {
   ::DestroyWindow(Handle());
 }
 
+void UpdaterWindow::ApplyDpi(UINT dpi) {
+  layout_ = UpdaterLayoutFor(dpi, RoomOf(Handle()));
+  ::SetWindowPos(Handle(), nullptr, 0, 0, layout_.windowWidth, layout_.windowHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Place(button_, layout_.button);
+  Place(list_, layout_.list);
+  Place(status_, layout_.status);
+  Place(progress_, layout_.progress);
+  mwWinAPI::GdiObject<HFONT> bold = TahomaFont(layout_.fontHeight, 800);
+  mwWinAPI::GdiObject<HFONT> normal = TahomaFont(layout_.fontHeight, FW_DONTCARE);
+  if (const mwWinAPI::WindowDC dc{Handle()}) {
+    const mwWinAPI::SelectedObject selected(dc.Get(), bold.Get());
+    TEXTMETRICW metrics{};
+    if (::GetTextMetricsW(dc.Get(), &metrics)) boldCharWidth_ = metrics.tmAveCharWidth;
+  }
+  for (HWND control : {list_, button_, status_, progress_})
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(normal.Get()), TRUE);
+  // The old fonts only once no control uses them.
+  bold_ = std::move(bold);
+  normal_ = std::move(normal);
+  ::SendMessageW(list_, LB_SETITEMHEIGHT, 0, layout_.itemHeight);
+}
+
 void UpdaterWindow::OnDestroy() {
   ::PostQuitMessage(0);
   if (iconAdded_) {
@@ -433,9 +490,8 @@ void UpdaterWindow::OnDestroy() {
   for (HWND control : {list_, button_, status_, progress_}) {
     if (control) ::SendMessageW(control, WM_SETFONT, 0, FALSE);
   }
-  if (bold_) ::DeleteObject(bold_);
-  if (normal_) ::DeleteObject(normal_);
-  bold_ = normal_ = nullptr;
+  bold_.Reset();
+  normal_.Reset();
 }
 
 void UpdaterWindow::RefillLog() {
@@ -456,7 +512,7 @@ void UpdaterWindow::RefillLog() {
   ::InvalidateRect(list_, nullptr, TRUE);
 }
 
-void UpdaterWindow::OnMeasureItem(MEASUREITEMSTRUCT& item) { item.itemHeight = kItemHeight; }
+void UpdaterWindow::OnMeasureItem(MEASUREITEMSTRUCT& item) { item.itemHeight = layout_.itemHeight; }
 
 void UpdaterWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
   if (item.CtlID != IDC_LOG_LIST) return;
@@ -469,14 +525,13 @@ void UpdaterWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
   text.resize(static_cast<std::size_t>(
       ::SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(&text[0]))));
   const int kind = static_cast<int>(item.itemData);
-  const HGDIOBJ old = ::SelectObject(dc, kind == LOG_INFO ? normal_ : bold_);
+  const mwWinAPI::SelectedObject font(dc, kind == LOG_INFO ? normal_.Get() : bold_.Get());
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, KindColour(kind));
   RECT area = item.rcItem;
-  area.left += 7;
+  area.left += layout_.itemIndent;
   ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  ::SelectObject(dc, old);
 }
 
 }  // namespace updater

@@ -86,6 +86,11 @@ class ViewPane : public mwWinAPI::Window {
   int ViewMode() const { return viewMode_; }
   HWND Toolbar() const { return toolbar_; }
   HWND RenderHandle() const;
+  // Shows the toolbar's pictures and places the 3D window for `dpi` (a move
+  // to a monitor of another scaling).
+  void SetDpi(UINT dpi);
+  // Where the 3D window starts: below the toolbar's strip.
+  int RenderTop() const;
   // Draws one frame now (mouse input renders at once).
   void Render();
 
@@ -94,6 +99,9 @@ class ViewPane : public mwWinAPI::Window {
 
  private:
   LRESULT OnCreate(const CREATESTRUCTW& create);
+  // The toolbar's pictures at the pane's DPI; `indices` (one per button, or
+  // null) receives their places in the list.
+  void LoadPictures(int* indices);
   void OnSize(int width, int height);
   void OnPaint();
   void OnDestroy();
@@ -111,6 +119,7 @@ class ViewPane : public mwWinAPI::Window {
 
   std::unique_ptr<RenderWindow> render_;
   HWND toolbar_ = nullptr;
+  UINT dpi_ = 96;
   std::unique_ptr<_IMAGELIST, ImageListDeleter> pictures_;  // the toolbar's; outlives it
   std::unique_ptr<RenderView> view_;
   std::unique_ptr<RenderView> spare_;  // a discarded view's device, emptied

@@ -11,14 +11,16 @@
 
 #include "mwWinAPI/Handles.h"
 #include "mwWinAPI/StringTable.h"
+#include "mwWinAPI/WindowDpi.h"
 #include "views/ViewIds.h"
 
 namespace orbiform::views {
 
 namespace {
 
-constexpr int kToolbarStrip = 25;  // the 3D window starts below the toolbar
-constexpr int kPictureSize = 16;
+constexpr int kToolbarStrip = 25;  // the 3D window starts below the toolbar (100 %)
+// The pictures are drawn at these sizes; 16 at 100 %.
+constexpr int kPictureSizes[] = {16, 24, 32};
 constexpr COLORREF kSeeThrough = RGB(192, 192, 192);  // the pictures' background
 
 struct ToolButton {
@@ -314,18 +316,12 @@ LRESULT ViewPane::OnCreate(const CREATESTRUCTW& create) {
                                reinterpret_cast<HMENU>(IDC_VIEW_TOOLBAR), create.hInstance, nullptr);
   if (!toolbar_) return 0;  // CreatePane reports it
   ::SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  // The pictures' light grey is see-through: an image list with that colour
-  // as its mask works for 24-bit pictures, which the toolbar's own colour
-  // mapping leaves alone.
-  pictures_.reset(ImageList_Create(kPictureSize, kPictureSize, ILC_COLOR24 | ILC_MASK,
-                                   static_cast<int>(std::size(kButtons)), 0));
-  ::SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pictures_.get()));
+  dpi_ = mwWinAPI::WindowDpi(Handle());
+  int pictures[std::size(kButtons)] = {};
+  LoadPictures(pictures);
   TBBUTTON buttons[std::size(kButtons)] = {};
   for (std::size_t i = 0; i < std::size(kButtons); ++i) {
-    const mwWinAPI::GdiObject<HBITMAP> picture(static_cast<HBITMAP>(
-        ::LoadImageW(create.hInstance, MAKEINTRESOURCEW(kButtons[i].bitmap), IMAGE_BITMAP, 0, 0, 0)));
-    buttons[i].iBitmap =
-        pictures_ && picture ? ImageList_AddMasked(pictures_.get(), picture.Get(), kSeeThrough) : I_IMAGENONE;
+    buttons[i].iBitmap = pictures[i];
     buttons[i].idCommand = kButtons[i].command;
     buttons[i].fsState = kButtons[i].state;
     buttons[i].fsStyle = kButtons[i].style;
@@ -335,11 +331,37 @@ LRESULT ViewPane::OnCreate(const CREATESTRUCTW& create) {
   return 0;
 }
 
+void ViewPane::LoadPictures(int* indices) {
+  int ids[std::size(kButtons)];
+  for (std::size_t i = 0; i < std::size(kButtons); ++i) ids[i] = kButtons[i].bitmap;
+  // The pictures' light grey is see-through: an image list with that colour
+  // as its mask works for 24-bit pictures, which the toolbar's own colour
+  // mapping leaves alone.
+  const mwWinAPI::PictureChoice choice =
+      mwWinAPI::ChoosePicture(kPictureSizes, std::size(kPictureSizes), kPictureSizes[0], dpi_);
+  auto list = mwWinAPI::LoadPictureList(::GetModuleHandleW(nullptr), ids, std::size(ids), choice, kSeeThrough,
+                                        indices);
+  ::SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list.Get()));
+  pictures_.reset(list.Release());
+}
+
+void ViewPane::SetDpi(UINT dpi) {
+  if (!toolbar_ || dpi == dpi_) return;
+  dpi_ = dpi;
+  LoadPictures(nullptr);
+  ::SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
+  RECT client{};
+  ::GetClientRect(Handle(), &client);
+  OnSize(client.right, client.bottom);
+}
+
+int ViewPane::RenderTop() const { return mwWinAPI::ScaleForDpi(kToolbarStrip, dpi_); }
+
 void ViewPane::OnSize(int width, int height) {
   if (toolbar_) ::SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
   // A zero-height child would give the projection no aspect ratio.
-  if (HWND render = RenderHandle())
-    ::MoveWindow(render, 0, kToolbarStrip, width, std::max(1, height - kToolbarStrip), TRUE);
+  const int top = RenderTop();
+  if (HWND render = RenderHandle()) ::MoveWindow(render, 0, top, width, std::max(1, height - top), TRUE);
 }
 
 void ViewPane::OnPaint() {

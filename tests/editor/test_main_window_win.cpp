@@ -127,7 +127,12 @@ TEST_F(Editor, PanesAreLaidOutAndClampedAndDetachable) {
   RECT r{};
   ::GetWindowRect(window_->View().Handle(), &r);
   ::MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
-  EXPECT_EQ(450, r.left);
+  // Right of the tree (150, or wider where a layer's name needs it) and the
+  // edit pane (300).
+  RECT tree{};
+  ::GetWindowRect(window_->Tree().Handle(), &tree);
+  EXPECT_EQ(tree.right - tree.left + 300, r.left);
+  EXPECT_GE(r.left, 450);
   EXPECT_EQ(0, r.top);
   ::GetWindowRect(window_->Texture().Handle(), &r);
   ::MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
