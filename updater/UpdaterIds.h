@@ -65,5 +65,8 @@
 #define IDS_SELF_UPDATE_FAILED 154
 // A downloaded file without the maker's valid signature.
 #define IDS_BAD_SIGNATURE 155
+// The elevation boundary (170-179).
+// A build with the test seam that talks to another service than the maker's.
+#define IDS_TEST_SERVICE 170
 
 #endif  // ORBIFORM_UPDATER_UPDATERIDS_H
