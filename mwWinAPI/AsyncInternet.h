@@ -89,6 +89,8 @@ class AsyncInternet {
   // The body; complete after a successful download. Not to be read while busy.
   const std::string& Data() const { return *body_; }
   DWORD ContentLength() const { return contentLength_; }
+  // The HTTP status of the opened address (0 before one was opened).
+  DWORD HttpStatus() const { return httpStatus_; }
 
   // WinINet's status callback; `context` is the ticket of one request.
   static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID info,
@@ -107,7 +109,9 @@ class AsyncInternet {
   // Starts opening; the code of a failure that happened at once, else 0.
   DWORD BeginOpen(const std::wstring& address);
   void OnOpened();
-  void ContinueReading();
+  // Reads on until the body ends or a read is pending; `afterRead`: a read
+  // has just completed into the transfer record.
+  void ContinueReading(bool afterRead);
   void Fail(DWORD code);
   // Detaches the current request from this object: WinINet may still finish
   // it, into a body that is no longer this object's.
@@ -125,6 +129,7 @@ class AsyncInternet {
   std::unique_ptr<std::string> body_ = std::make_unique<std::string>();
   std::size_t received_ = 0;
   DWORD contentLength_ = 0;
+  DWORD httpStatus_ = 0;
   std::size_t maxBytes_ = 0;
   INTERNET_BUFFERSA transfer_{};
   bool readPending_ = false;  // WinINet writes into the body

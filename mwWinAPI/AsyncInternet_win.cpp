@@ -194,6 +194,7 @@ void AsyncInternet::OnOpened() {
   phase_ = Phase::kOpened;
   DWORD status = 0, size = sizeof status;
   ::HttpQueryInfoW(request_, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
+  httpStatus_ = status;
   if (status >= 300 && status < 400 && status != 304) {
     // Only a redirect within the address's own origin is followed: a server
     // or a man in the middle may not send the program elsewhere.
@@ -275,7 +276,7 @@ bool AsyncInternet::StartDownload(int* progress) {
       transfer_ = INTERNET_BUFFERSA{};
       transfer_.dwStructSize = sizeof(INTERNET_BUFFERSA);
       try {
-        ContinueReading();
+        ContinueReading(false);
       } catch (const std::bad_alloc&) {
         Fail(ERROR_NOT_ENOUGH_MEMORY);
       }
@@ -290,23 +291,15 @@ bool AsyncInternet::StartDownload(int* progress) {
   return done;
 }
 
-void AsyncInternet::ContinueReading() {
+void AsyncInternet::ContinueReading(bool afterRead) {
+  // A completed read of no bytes is the end of the body.
+  bool ended = afterRead && transfer_.dwBufferLength == 0;
+  received_ += transfer_.dwBufferLength;
   for (;;) {
-    received_ += transfer_.dwBufferLength;
     UpdateReadProgress();
     if (maxBytes_ != 0 && received_ > maxBytes_) return Fail(ERROR_FILE_TOO_LARGE);
     std::string& body = *body_;
-    if (received_ == body.size()) body.resize(body.size() + std::max(kGrowBytes, body.size() / 2));
-    std::size_t room = body.size() - received_;
-    // Never read much past the limit: one byte over tells enough.
-    if (maxBytes_ != 0) room = std::min(room, maxBytes_ + 1 - received_);
-    transfer_.lpvBuffer = &body[received_];
-    transfer_.dwBufferLength = static_cast<DWORD>(std::min<std::size_t>(room, kMaxReserve));
-    readPending_ = true;
-    if (::InternetReadFileExA(request_, &transfer_, IRF_ASYNC, ticket_)) {
-      readPending_ = false;
-      if (transfer_.dwBufferLength != 0) continue;
-      // The end of the body.
+    if (ended) {
       body.resize(received_);
       closing_.push_back(request_);
       request_ = nullptr;
@@ -318,10 +311,22 @@ void AsyncInternet::ContinueReading() {
       Notify(true);
       return;
     }
-    const DWORD code = ::GetLastError();
-    if (code == ERROR_IO_PENDING || code == 0) return;  // StatusCallback goes on
+    if (received_ == body.size()) body.resize(body.size() + std::max(kGrowBytes, body.size() / 2));
+    std::size_t room = body.size() - received_;
+    // Never read much past the limit: one byte over tells enough.
+    if (maxBytes_ != 0) room = std::min(room, maxBytes_ + 1 - received_);
+    transfer_.lpvBuffer = &body[received_];
+    transfer_.dwBufferLength = static_cast<DWORD>(std::min<std::size_t>(room, kMaxReserve));
+    readPending_ = true;
+    if (!::InternetReadFileExA(request_, &transfer_, IRF_ASYNC, ticket_)) {
+      const DWORD code = ::GetLastError();
+      if (code == ERROR_IO_PENDING || code == 0) return;  // StatusCallback goes on
+      readPending_ = false;
+      return Fail(code);
+    }
     readPending_ = false;
-    return Fail(code);
+    ended = transfer_.dwBufferLength == 0;
+    received_ += transfer_.dwBufferLength;
   }
 }
 
@@ -352,7 +357,7 @@ void AsyncInternet::OnStatus(DWORD status, const void* info) {
   if (phase_ == Phase::kReading && readPending_) {
     readPending_ = false;
     if (result.dwError != 0) return Fail(result.dwError);
-    ContinueReading();
+    ContinueReading(true);
   }
 }
 
