@@ -127,6 +127,7 @@ class AsyncInternet {
   std::wstring address_;  // the address being opened (redirects resolve against it)
   int redirects_ = 0;
   std::unique_ptr<std::string> body_ = std::make_unique<std::string>();
+  std::unique_ptr<std::string> spare_;  // takes the body's place when a read is given up
   std::size_t received_ = 0;
   DWORD contentLength_ = 0;
   DWORD httpStatus_ = 0;

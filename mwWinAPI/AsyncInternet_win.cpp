@@ -150,7 +150,7 @@ void AsyncInternet::GiveUp() {
     if (readPending_) {
       it->second.owner = nullptr;
       it->second.orphan = std::move(body_);
-      body_ = std::make_unique<std::string>();
+      body_ = std::move(spare_);  // made before the read: nothing is allocated here
     } else if (phase_ == Phase::kOpening) {
       it->second.owner = nullptr;
       it->second.opening = true;
@@ -252,6 +252,7 @@ bool AsyncInternet::StartDownload(int* progress) {
     if (phase_ != Phase::kOpened || !request_) throw mwstd::internet_error(LibraryText(IDS_NET_NOT_OPEN));
     if (busy_) throw mwstd::internet_error(LibraryText(IDS_NET_BUSY));
     if (event_ != kMessageMode) ::ResetEvent(event_);
+    if (!spare_) spare_ = std::make_unique<std::string>();
     busy_ = true;
     progress_ = progress;
     SetProgress(0);

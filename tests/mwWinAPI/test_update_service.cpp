@@ -67,11 +67,12 @@ TEST(UpdateService, OnlyTrustedPagesAndServiceQueriesPass) {
     EXPECT_TRUE(IsTrustedPage(page)) << page;
   // Programs, shares, protocol handlers, plain http elsewhere, and addresses
   // that would not stay one argument.
-  for (const wchar_t* page :
-       {L"ms-msdt:/id PCWDiagnostic", L"\\\\host\\share\\x.exe", L"search-ms:query=x", L"file:///C:/x.exe",
-        L"http://evil.example/", L"http://127.0.0.1:8124/page", L"https://a.example/\" /x", L"https://a.example/\n"})
+  for (const wchar_t* page : {L"ms-msdt:/id PCWDiagnostic", L"\\\\host\\share\\x.exe", L"search-ms:query=x",
+                              L"file:///C:/x.exe", L"http://evil.example/", L"http://127.0.0.1:8124/page",
+                              L"https://a.example/\" /x", L"https://a.example/\n"})
     EXPECT_FALSE(IsTrustedPage(page)) << page;
-  EXPECT_TRUE(IsServiceQuery(L"http://127.0.0.1:8123/Rodizozarizor/AutoServices/get_version.php?product=XKV"));
+  EXPECT_TRUE(
+      IsServiceQuery(L"http://127.0.0.1:8123/Rodizozarizor/AutoServices/get_version.php?product=XKV"));
   for (const wchar_t* query : {L"https://www.maker.example/q", L"http://127.0.0.1:8123.evil.example/q",
                                L"http://127.0.0.1:8123/q\" /tinyok \"", L"http://127.0.0.1:8123/q\\"})
     EXPECT_FALSE(IsServiceQuery(query)) << query;
