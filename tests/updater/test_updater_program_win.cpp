@@ -195,6 +195,17 @@ TEST_F(UpdaterProgram, WorksOnItsOwnFolderWhateverTheRegistrySays) {
   EXPECT_FALSE(mwtest::Exists(elsewhere_.Path(L"QZ7BackUp")));
 }
 
+TEST_F(UpdaterProgram, TheShippedBuildTalksOnlyToTheMaker) {
+  // The same variable that leads the test build to the local service.
+  ASSERT_TRUE(
+      ::CopyFileW(WinePath(ORBIFORM_SHIPPED_UPDATER_EXE).c_str(), In(L"QZ7Updater.exe").c_str(), FALSE));
+  Start(L"");
+  EXPECT_EQ(0u, Close());
+  const std::string logFile = mwtest::GetBytes(In(L"QZ7BackUp\\QZ7Updater.log"));
+  EXPECT_EQ(0, Count(logFile, "Test build")) << logFile;
+  EXPECT_EQ(0, Count(logFile, "Path of Orbiform could not be read")) << logFile;
+}
+
 // The updater's own tables, read from its executable: both languages, the
 // German-only end of the move message, and the library's texts beside them.
 TEST(UpdaterStrings, EnglishAndGermanTables) {
