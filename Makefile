@@ -80,8 +80,8 @@ net-figure: win win64
 FUZZ_SECONDS ?= 60
 fuzz: setup
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBIFORM_SANITIZE=OFF -DORBIFORM_TESTS=OFF -DORBIFORM_FUZZ=ON >/dev/null
-	@cmake --build $(FUZZ) -j$(JOBS) --target fuzz_project fuzz_options fuzz_bitmap fuzz_infos fuzz_manifest
-	@for t in project options bitmap infos manifest; do \
+	@cmake --build $(FUZZ) -j$(JOBS) --target fuzz_project fuzz_options fuzz_bitmap fuzz_infos fuzz_manifest fuzz_addresses
+	@for t in project options bitmap infos manifest addresses; do \
 	  mkdir -p $(FUZZ)/corpus/$$t; \
 	  $(FUZZ)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ)/corpus/$$t fuzz/corpus/$$t || exit 1; \
 	done

@@ -112,7 +112,10 @@ class FeedbackDialog : public mwWinAPI::Dialog {
 
  private:
   void OnSend();
+  void OnSent(LPARAM result);
   void OnClose();
+
+  mwWinAPI::UniqueHandle sender_;  // the worker sending the feedback
 };
 
 // The functions behind the main window's dialog seam. Each returns whether

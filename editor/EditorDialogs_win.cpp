@@ -16,12 +16,15 @@
 #include "mwWinAPI/UserInteraction.h"
 #include "mwWinAPI/Utf.h"
 #include "product/UpdateService.h"
+#include "mwWinAPI/Worker.h"
 
 namespace orbiform {
 
 namespace {
 
 using mwWinAPI::LoadText;
+// The feedback worker's answer (lParam: its WorkerResult).
+constexpr UINT kFeedbackSent = WM_APP + 1;
 
 HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
 
@@ -343,7 +346,10 @@ void AboutDialog::OnInit() {
   const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
   if (length > 0 && length < MAX_PATH * 4)
     mwWinAPI::SetItemText(Handle(), IDC_ABOUT_VERSION, VersionLine(path));
-  mwWinAPI::SetItemText(Handle(), IDC_ABOUT_BUILD, L"UNICODE");
+  // A build that talks to another service says so.
+  const std::wstring service = mwWinAPI::ServiceAddressOverride();
+  mwWinAPI::SetItemText(Handle(), IDC_ABOUT_BUILD,
+                        service.empty() ? L"UNICODE" : L"UNICODE, " + LoadText(IDS_TEST_SERVICE) + service);
   mwWinAPI::SetItemText(Handle(), IDC_ABOUT_LINK, mwWinAPI::kDefaultServiceAddress);
 
   const auto font = reinterpret_cast<HFONT>(::SendMessageW(Handle(), WM_GETFONT, 0, 0));
@@ -377,10 +383,13 @@ INT_PTR FeedbackDialog::Run(HWND owner) {
   return RunModal(Instance(), MAKEINTRESOURCEW(IDD_FEEDBACK), owner);
 }
 
-INT_PTR FeedbackDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
+INT_PTR FeedbackDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       Unlimit(Item(IDC_FEEDBACK_TEXT));
+      return TRUE;
+    case kFeedbackSent:
+      OnSent(lParam);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -409,9 +418,30 @@ void FeedbackDialog::OnSend() {
     mwWinAPI::Ui().ShowMessage(Handle(), LoadText(IDS_FEEDBACK_TOO_LONG), kCaption, MB_ICONWARNING);
     return;
   }
-  // The boxes belong to this dialog: with the main window as their owner,
-  // Send could be pressed again while one is up.
-  if (SendFeedback(Handle(), text, mwWinAPI::GetItemText(Handle(), IDC_FEEDBACK_MAIL))) End(IDOK);
+  // Sent by a worker, so that a slow service never freezes the editor; Send
+  // stays disabled until the answer is posted back.
+  const std::wstring mail = mwWinAPI::GetItemText(Handle(), IDC_FEEDBACK_MAIL);
+  ::EnableWindow(Item(IDC_FEEDBACK_SEND), FALSE);
+  try {
+    sender_ = mwWinAPI::RunOnWorker<std::wstring>(Handle(), kFeedbackSent, 0,
+                                                  [text, mail] { return SendFeedbackRequest(text, mail); });
+  } catch (const mwstd::exception& error) {
+    ::EnableWindow(Item(IDC_FEEDBACK_SEND), TRUE);
+    ShowFeedbackFailure(Handle(), error.what());
+  }
+}
+
+void FeedbackDialog::OnSent(LPARAM result) {
+  const std::wstring failure = mwWinAPI::TakeWorkerResult<std::wstring>(result)->value;
+  sender_.Reset();
+  if (failure.empty()) {
+    End(IDOK);
+    return;
+  }
+  // The box belongs to this dialog: with the main window as its owner, Send
+  // could be pressed again while it is up.
+  ShowFeedbackFailure(Handle(), failure);
+  ::EnableWindow(Item(IDC_FEEDBACK_SEND), TRUE);
 }
 
 void FeedbackDialog::OnClose() {

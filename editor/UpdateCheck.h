@@ -60,9 +60,12 @@ class UpdateCheck {
   int progress_ = 0;
 };
 
-// Sends the feedback text and mail address with the own version. On failure
-// (no connection, or the service did not accept it) shows the feedback error
-// box owned by `owner` and returns false.
-bool SendFeedback(HWND owner, const std::wstring& text, const std::wstring& mail);
+// Sends the feedback text and mail address with the own version, bounded in
+// size and time. Empty when the service accepted it, else what went wrong
+// (no connection, or the service's refusal). Meant for a worker thread: it
+// blocks and touches no window. Never throws.
+std::wstring SendFeedbackRequest(const std::wstring& text, const std::wstring& mail);
+// The feedback error box, owned by `owner`, with `detail` below.
+void ShowFeedbackFailure(HWND owner, const std::wstring& detail);
 
 }  // namespace orbiform

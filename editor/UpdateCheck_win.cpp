@@ -11,7 +11,9 @@
 #include "editor/res/resource.h"
 #include "mwWinAPI/Conversions.h"
 #include "mwWinAPI/Dialog.h"
+#include "mwWinAPI/ErrorText.h"
 #include "mwWinAPI/Exceptions.h"
+#include "mwWinAPI/Handles.h"
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "mwWinAPI/WinHelpers.h"
@@ -20,6 +22,8 @@
 namespace orbiform {
 
 namespace {
+
+constexpr DWORD kWaitSlackMs = 2000;
 
 std::wstring DecodeAnsi(const std::string& bytes) {
   std::wstring text;
@@ -91,7 +95,12 @@ std::wstring ReadOwnVersion() {
 }
 
 UpdateCheck::UpdateCheck(HWND owner)
-    : ownVersion_(ReadOwnVersion()), download_(TWM_UPDATE_STEP, owner), owner_(owner) {}
+    : ownVersion_(ReadOwnVersion()), download_(TWM_UPDATE_STEP, owner), owner_(owner) {
+  // The reply is a few lines: a service that sends more, or takes long, is
+  // not waited for.
+  download_.SetMaxBytes(mwWinAPI::kMaxVersionReplyBytes);
+  download_.SetLimits({mwWinAPI::kServiceDeadlineMs, 0, mwWinAPI::kRateWindowMs});
+}
 
 UpdateCheck::~UpdateCheck() {
   try {
@@ -165,6 +174,12 @@ void UpdateCheck::Evaluate() {
   }
   auto& ui = mwWinAPI::Ui();
   if (!reply.IsDownloadPage()) {
+    // The updater runs with administrator rights: it is only ever pointed
+    // at the service's own site, as one quoted argument.
+    if (!mwWinAPI::IsServiceQuery(reply.second)) {
+      Box(IDS_UPDATE_ADDRESS_REFUSED, reply.second, MB_ICONERROR);
+      return;
+    }
     if (Box(IDS_UPDATE_NOW_PROMPT, reply.notes, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     std::wstring updater;
     try {
@@ -172,13 +187,19 @@ void UpdateCheck::Evaluate() {
     } catch (const mwstd::exception&) {
       // The program's folder is unknown: no path, and the message below says so.
     }
-    if (updater.empty() || !ui.OpenWithShell(owner_, updater, reply.second + L" /auto", SW_HIDE))
+    if (updater.empty() || !ui.OpenWithShell(owner_, updater, L"\"" + reply.second + L"\" /auto", SW_HIDE))
       Box(IDS_UPDATER_NOT_STARTED, L"", MB_ICONERROR);
     return;
   }
-  if (Box(IDS_DOWNLOAD_SITE_PROMPT, reply.notes, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  // Only a web page goes to the shell, never a program, share or protocol
+  // handler; the user sees where it leads before saying yes.
   const std::wstring page = reply.DownloadPage();
-  if (!ui.OpenWithShell(owner_, page, L"", SW_HIDE))
+  if (!mwWinAPI::IsTrustedPage(page)) {
+    Box(IDS_DOWNLOAD_SITE_REFUSED, page, MB_ICONWARNING);
+    return;
+  }
+  if (Box(IDS_DOWNLOAD_SITE_PROMPT, page + L"\n" + reply.notes, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  if (!ui.OpenWithShell(owner_, page, L"", SW_SHOWNORMAL))
     ui.ShowMessage(owner_, LoadText(IDS_BROWSER_NOT_STARTED) + page + LoadText(IDS_DOWNLOAD_READY), kCaption,
                    MB_ICONWARNING);
 }
@@ -188,27 +209,45 @@ void UpdateCheck::Cancel() {
   state_ = kFinished;
 }
 
-bool SendFeedback(HWND owner, const std::wstring& text, const std::wstring& mail) {
-  std::string body;
-  std::wstring failure;
+std::wstring SendFeedbackRequest(const std::wstring& text, const std::wstring& mail) {
   try {
-    unsigned long status = 0;
-    mwWinAPI::DownloadFile(mwWinAPI::FeedbackAddress(ReadOwnVersion(), text, mail), body, nullptr, &status);
+    mwWinAPI::UniqueHandle event(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!event) return mwWinAPI::GetLastErrorS();
+    mwWinAPI::AsyncInternet net(event.Get());
+    net.SetMaxBytes(mwWinAPI::kMaxFeedbackReplyBytes);
+    net.SetLimits({mwWinAPI::kServiceDeadlineMs, 0, mwWinAPI::kRateWindowMs});
+    // The download's own deadline ends each phase; this only guards it.
+    const auto finished = [&] {
+      return ::WaitForSingleObject(event.Get(), mwWinAPI::kServiceDeadlineMs + kWaitSlackMs) == WAIT_OBJECT_0;
+    };
+    net.OpenUrl(mwWinAPI::FeedbackAddress(ReadOwnVersion(), text, mail), nullptr);
+    if (!finished()) return mwWinAPI::GetInternetErrorS(ERROR_INTERNET_TIMEOUT);
+    if (net.IsError()) return net.GetLastErrorMessage();
+    const DWORD status = net.HttpStatus();
+    net.StartDownload(nullptr);
+    if (!finished()) return mwWinAPI::GetInternetErrorS(ERROR_INTERNET_TIMEOUT);
+    if (net.IsError()) return net.GetLastErrorMessage();
     // The service answers "OK"; an error status or any other body (an error
     // page, a refusal of an oversized text) means the feedback did not arrive.
     const bool success = status >= 200 && status < 300;
-    if (success && body.compare(0, 2, "OK") == 0) return true;
-    failure = DecodeAnsi(body.substr(0, 200));
+    const std::string& body = net.Data();
+    if (success && body.compare(0, 2, "OK") == 0) return std::wstring();
+    std::wstring failure = DecodeAnsi(body.substr(0, 200));
     while (!failure.empty() && (failure.back() == L'\n' || failure.back() == L'\r')) failure.pop_back();
     if (!success) failure = L"HTTP " + std::to_wstring(status) + (failure.empty() ? L"" : L": " + failure);
-  } catch (const mwstd::internet_error& error) {
-    failure = error.what();
+    return failure.empty() ? L"?" : failure;
+  } catch (const mwstd::exception& error) {
+    return error.what();
+  } catch (const std::bad_alloc&) {
+    return mwWinAPI::GetLastErrorS(ERROR_NOT_ENOUGH_MEMORY);
   }
+}
+
+void ShowFeedbackFailure(HWND owner, const std::wstring& detail) {
   // The English text ends without a separator; the detail goes on a line of its own.
   std::wstring message = LoadText(IDS_FEEDBACK_FAILED);
   if (!message.empty() && message.back() != L' ' && message.back() != L'\n') message += L'\n';
-  mwWinAPI::Ui().ShowMessage(owner, message + failure, kCaption, MB_ICONERROR);
-  return false;
+  mwWinAPI::Ui().ShowMessage(owner, message + detail, kCaption, MB_ICONERROR);
 }
 
 }  // namespace orbiform

@@ -16,20 +16,25 @@ namespace miniswap {
 constexpr int kMoveAttempts = 5;
 constexpr DWORD kRetryPauseMs = 500;
 
+// The only program MiniSwap starts, from its own folder.
+constexpr wchar_t kUpdaterName[] = L"QZ7Updater.exe";
+
 // Sleep, or a recorder in the tests.
 using PauseFunction = void(WINAPI*)(DWORD milliseconds);
 
 struct SwapOutcome {
   bool moved = false;       // every pair moved and the transaction committed
   bool restart = false;     // start `updater` with `parameters`
-  std::wstring updater;     // full path of the updater's executable
-  std::wstring parameters;  // the last argument and " /tinyok" or " /tinyfailed "
+  std::wstring updater;     // full path of the folder's QZ7Updater.exe
+  std::wstring parameters;  // the last argument quoted, then " /tinyok" or " /tinyfailed "
 };
 
 // `args` is the whole argument vector (program first): pairs of source and
 // destination, then the updater's path, then the text handed on to it.
-// Every source and destination must be a safe relative path inside `folder`
-// and the updater must lie inside it, else nothing is moved (or started).
+// Every source and destination must be a safe relative path inside `folder`,
+// else nothing is moved. The updater is restarted only when it is the
+// folder's own kUpdaterName and the text handed on is a web address that
+// quoting keeps as one argument.
 // Each destination is replaced by its source, retried kMoveAttempts times
 // with `pause` between; the first pair that cannot be moved ends the run
 // and rolls the transaction back. Never throws but std::bad_alloc.

@@ -1,6 +1,8 @@
 // The moves of MiniSwap and the restart text for the updater.
 #include "miniswap/Swap.h"
 
+#include "mwWinAPI/Origin.h"
+#include "product/UpdateService.h"
 #include "updater/FolderPaths.h"
 
 namespace miniswap {
@@ -47,10 +49,17 @@ SwapOutcome SwapFiles(const std::vector<std::wstring>& args, const std::wstring&
   if (!outcome.moved) ops.Rollback();
 
   if (count > 2) {
-    outcome.updater = args[count - 2];
-    // A program from elsewhere is never started.
-    outcome.restart = updater::LiesInside(folder, outcome.updater);
-    outcome.parameters = args[count - 1] + (outcome.moved ? L" /tinyok" : L" /tinyfailed ");
+    // Started elevated, MiniSwap starts only the folder's own updater, with
+    // one address as one argument and its own switch: never another
+    // program, nor switches of the caller's choosing.
+    outcome.updater = updater::FullPath(folder + L"\\" + kUpdaterName);
+    const std::wstring named = updater::FullPath(args[count - 2]);
+    const std::wstring& address = args[count - 1];
+    outcome.restart =
+        !named.empty() &&
+        ::CompareStringOrdinal(named.c_str(), -1, outcome.updater.c_str(), -1, TRUE) == CSTR_EQUAL &&
+        mwWinAPI::IsWebAddress(address) && mwWinAPI::IsPlainArgument(address);
+    outcome.parameters = L"\"" + address + (outcome.moved ? L"\" /tinyok" : L"\" /tinyfailed ");
   }
   return outcome;
 }

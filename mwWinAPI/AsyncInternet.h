@@ -10,6 +10,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace mwWinAPI {
 
@@ -25,15 +26,35 @@ enum LibraryString : unsigned {
   IDS_NET_NOT_OPEN = 906,
 };
 
+// How long one address may take, from OpenUrl to the last byte of its body,
+// and the least it must deliver: averaged over each window, a transfer
+// slower than the rate fails with ERROR_INTERNET_TIMEOUT (so does an opening
+// that brings no headers within the first window). A server that trickles or
+// holds a connection open can thus never hold a program for long.
+constexpr DWORD kFileDeadlineMs = 30 * 60 * 1000;
+constexpr DWORD kMinBytesPerSecond = 2048;
+constexpr DWORD kRateWindowMs = 30 * 1000;
+// Redirects are followed only within the address's own origin, this often;
+// any other ends the opening with ERROR_HTTP_REDIRECT_FAILED.
+constexpr int kMaxRedirects = 5;
+
+struct TransferLimits {
+  DWORD deadlineMs = kFileDeadlineMs;
+  DWORD minBytesPerSecond = kMinBytesPerSecond;  // 0: no minimum
+  DWORD windowMs = kRateWindowMs;
+};
+
 class AsyncInternet {
  public:
   // Completions are posted to `window` as `message` (wParam 1 or 0, lParam 0).
   // Throws mwstd::internet_error when WinINet cannot be opened.
   AsyncInternet(UINT message, HWND window);
-  // Completions set `event`; the owner asks IsError. Throws as above.
+  // Completions set `event`, which each phase resets as it starts; the owner
+  // asks IsError. Throws as above.
   explicit AsyncInternet(HANDLE event);
   AsyncInternet(const AsyncInternet&) = delete;
   AsyncInternet& operator=(const AsyncInternet&) = delete;
+  // Gives up a running phase without a notice; nothing calls back afterwards.
   ~AsyncInternet();
 
   // Starts opening `address`; `progress` (may be null) goes 0..100 meanwhile.
@@ -47,9 +68,10 @@ class AsyncInternet {
   // the read cannot be started.
   bool StartDownload(int* progress);
 
-  // Cancels the running phase. Opening: a notice of success 1 follows at once,
-  // with no address open. Reading: the pending read ends with a notice of
-  // success 0. Throws mwstd::internet_error only if WinINet cannot be reopened.
+  // Cancels the running phase. Opening (or nothing): a notice of success 1
+  // follows at once, with no address open. Reading: a notice of success 0
+  // follows at once. Whatever WinINet still delivers for the request given up
+  // is dropped. Never throws.
   void Abort();
 
   bool IsError() const { return lastError_ != 0; }
@@ -60,48 +82,71 @@ class AsyncInternet {
   // announces or reaches more fails with ERROR_FILE_TOO_LARGE, so a hostile
   // server cannot fill the memory. Set it between downloads.
   void SetMaxBytes(std::size_t maxBytes) { maxBytes_ = maxBytes; }
+  // The time limits of the next addresses (the defaults above until set).
+  void SetLimits(const TransferLimits& limits) { limits_ = limits; }
 
   bool IsBusy() const { return busy_; }
   // The body; complete after a successful download. Not to be read while busy.
-  const std::string& Data() const { return data_; }
+  const std::string& Data() const { return *body_; }
   DWORD ContentLength() const { return contentLength_; }
+  // The HTTP status of the opened address (0 before one was opened).
+  DWORD HttpStatus() const { return httpStatus_; }
 
-  // WinINet's status callback; `context` is the object.
+  // WinINet's status callback; `context` is the ticket of one request.
   static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID info,
                                       DWORD infoLength);
 
  private:
+  enum class Phase { kIdle, kOpening, kOpened, kReading };
+  friend struct Tickets;
+
   void OpenRoot();
-  void CloseRoot();
   void Notify(bool success);
   void SetProgress(int value);
   void UpdateReadProgress();
-  void FreeBuffer();
-  // After a completed read: appends it and reads on until the body ends (true,
-  // notice sent) or a read is pending (false). Throws mwstd::internet_error
-  // for a failed read, with the request closed and the code kept.
-  bool ContinueReading();
-  bool TooLarge() const { return maxBytes_ != 0 && data_.size() > maxBytes_; }
-  // Closes the request after a failure of the read phase and throws its text.
-  [[noreturn]] void FailReading(DWORD code);
-  void OnRequestComplete(const INTERNET_ASYNC_RESULT& result);
+  // The rest run under the tickets' lock. Handles to close gather in
+  // closing_, which the caller closes once the lock is released.
+  // Starts opening; the code of a failure that happened at once, else 0.
+  DWORD BeginOpen(const std::wstring& address);
+  void OnOpened();
+  // Reads on until the body ends or a read is pending; `afterRead`: a read
+  // has just completed into the transfer record.
+  void ContinueReading(bool afterRead);
+  void Fail(DWORD code);
+  // Detaches the current request from this object: WinINet may still finish
+  // it, into a body that is no longer this object's.
+  void GiveUp();
+  void OnStatus(DWORD status, const void* info);
+  void CheckLimits();
+  static void CALLBACK OnTimer(PVOID self, BOOLEAN);
 
   HINTERNET root_ = nullptr;
-  std::atomic<HINTERNET> request_{nullptr};
-  std::atomic<bool> requestClosed_{false};  // Abort closed it; its pending read still reports
-  std::string data_;
+  HINTERNET request_ = nullptr;
+  DWORD_PTR ticket_ = 0;  // of the request under way, 0 when none
+  Phase phase_ = Phase::kIdle;
+  std::wstring address_;  // the address being opened (redirects resolve against it)
+  int redirects_ = 0;
+  std::unique_ptr<std::string> body_ = std::make_unique<std::string>();
+  std::unique_ptr<std::string> spare_;  // takes the body's place when a read is given up
+  std::size_t received_ = 0;
   DWORD contentLength_ = 0;
+  DWORD httpStatus_ = 0;
   std::size_t maxBytes_ = 0;
   INTERNET_BUFFERSA transfer_{};
-  std::unique_ptr<char[]> buffer_;
-  DWORD bufferSize_ = 0;
+  bool readPending_ = false;  // WinINet writes into the body
+  bool quiet_ = false;        // in an owner's call: failures are thrown, not announced
+  std::vector<HINTERNET> closing_;
+  TransferLimits limits_;
+  DWORD startTick_ = 0;   // OpenUrl of this address
+  DWORD windowTick_ = 0;  // start of the current rate window
+  std::size_t windowBytes_ = 0;
+  HANDLE timer_ = nullptr;
   HANDLE event_;
   UINT message_ = 0;
   HWND window_ = nullptr;
-  std::atomic<int*> progress_{nullptr};
+  int* progress_ = nullptr;
   std::atomic<DWORD> lastError_{0};
   std::atomic<bool> busy_{false};
-  std::atomic<bool> readPending_{false};  // WinINet still owns the buffer
 };
 
 // The text of an internet error code (for 12003 followed by a line break and

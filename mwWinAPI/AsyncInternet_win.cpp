@@ -1,12 +1,19 @@
-// WinINet in asynchronous mode. The status callback runs on WinINet's own
-// threads: it only stores results and sends the completion notice, which is
-// always the last thing it does with the object, because the owner may reuse
-// or destroy it as soon as the notice arrives.
+// WinINet in asynchronous mode. Every request carries a ticket of its own as
+// WinINet's context, never the object's address: the status callback looks
+// the ticket up under one lock, so a request that was given up (cancelled,
+// out of time, its owner destroyed) can still complete on WinINet's threads
+// without touching the object or its next request. The callback's notice is
+// the last thing it does with the object, because the owner may reuse or
+// destroy it as soon as the notice arrives.
 #include "AsyncInternet.h"
 
+#include <algorithm>
 #include <cstring>
+#include <map>
+#include <vector>
 
 #include "Exceptions.h"
+#include "Origin.h"
 #include "StringTable.h"
 #include "WinHelpers.h"
 
@@ -14,15 +21,71 @@ namespace mwWinAPI {
 namespace {
 
 constexpr wchar_t kAgent[] = L"Microsoft Internet Explorer";
-constexpr DWORD kUnknownLengthBuffer = 32768;
 const HANDLE kMessageMode = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-1));
 
 // Each query must reach the service; the body is kept in memory only.
-constexpr DWORD kOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+// Redirects are looked at here (same origin only), not followed by WinINet.
+constexpr DWORD kOpenFlags =
+    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+// Reads go straight into the body; without a length it grows by this much
+// at least. Large reads keep WinINet's per-call cost out of the transfer.
+constexpr std::size_t kGrowBytes = 256 * 1024;
+// An announced length above this is not reserved in advance: it may lie.
+constexpr DWORD kMaxReserve = 256u << 20;
+constexpr DWORD kTimerTickMs = 100;
 
 [[noreturn]] void ThrowInternet(DWORD code) { throw mwstd::internet_error(GetInternetErrorS(code)); }
 
+// Handles are closed outside the tickets' lock: closing may wait for a
+// callback that is itself waiting for the lock.
+void CloseAll(const std::vector<HINTERNET>& handles) {
+  for (HINTERNET handle : handles) ::InternetCloseHandle(handle);
+}
+
+std::wstring QueryText(HINTERNET request, DWORD what) {
+  DWORD bytes = 0;
+  ::HttpQueryInfoW(request, what, nullptr, &bytes, nullptr);
+  if (bytes == 0 || bytes > 16384) return {};
+  std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+  if (!::HttpQueryInfoW(request, what, text.data(), &bytes, nullptr)) return {};
+  text.resize(bytes / sizeof(wchar_t));
+  return text;
+}
+
 }  // namespace
+
+// The requests WinINet may still call back for, by ticket. An entry without
+// an owner was given up: its completion only frees what WinINet used.
+struct Tickets {
+  struct Entry {
+    AsyncInternet* owner = nullptr;
+    bool opening = false;                 // its completion brings a handle to close
+    std::unique_ptr<std::string> orphan;  // a body a pending read still writes into
+  };
+  struct Lock {
+    Lock() { ::EnterCriticalSection(&Tickets::Get().section); }
+    ~Lock() { ::LeaveCriticalSection(&Tickets::Get().section); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+  };
+
+  static Tickets& Get() {
+    static Tickets tickets;  // never destroyed: callbacks may come at exit
+    return tickets;
+  }
+  DWORD_PTR Add(AsyncInternet* owner) {
+    entries[++next].owner = owner;
+    return next;
+  }
+
+  CRITICAL_SECTION section;
+  std::map<DWORD_PTR, Entry> entries;
+  DWORD_PTR next = 0;
+
+ private:
+  // A recursive lock: WinINet may call back on the thread that is calling it.
+  Tickets() { ::InitializeCriticalSection(&section); }
+};
 
 AsyncInternet::AsyncInternet(UINT message, HWND window)
     : event_(kMessageMode), message_(message), window_(window) {
@@ -32,31 +95,31 @@ AsyncInternet::AsyncInternet(UINT message, HWND window)
 AsyncInternet::AsyncInternet(HANDLE event) : event_(event) { OpenRoot(); }
 
 AsyncInternet::~AsyncInternet() {
-  if (HINTERNET request = request_) {
-    if (!requestClosed_.exchange(true)) ::InternetCloseHandle(request);
-    // A pending read writes into the buffer and calls back with this object:
-    // give it time to end. Should it not (Wine does not cut a read from a
-    // silent server short), the buffer is left to it rather than freed.
-    for (int i = 0; i < 300 && readPending_; ++i) ::Sleep(10);
-    if (readPending_) {
-      ::InternetSetStatusCallbackW(request, nullptr);
-      buffer_.release();  // deliberately leaked, see above
-    }
+  std::vector<HINTERNET> closing;
+  {
+    Tickets::Lock lock;
+    GiveUp();
+    closing.swap(closing_);
   }
-  CloseRoot();
+  CloseAll(closing);
+  // Waits for a running tick; none starts afterwards.
+  if (timer_) ::DeleteTimerQueueTimer(nullptr, timer_, INVALID_HANDLE_VALUE);
+  ::InternetSetStatusCallbackW(root_, nullptr);
+  ::InternetCloseHandle(root_);
 }
 
 void AsyncInternet::OpenRoot() {
+  closing_.reserve(4);  // so that no callback needs memory to hand a handle on
   root_ = ::InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
   if (!root_) ThrowInternet(::GetLastError());
   ::InternetSetStatusCallbackW(root_, &AsyncInternet::StatusCallback);
-}
-
-void AsyncInternet::CloseRoot() {
-  if (!root_) return;
-  ::InternetSetStatusCallbackW(root_, nullptr);
-  ::InternetCloseHandle(root_);
-  root_ = nullptr;
+  if (!::CreateTimerQueueTimer(&timer_, nullptr, &AsyncInternet::OnTimer, this, kTimerTickMs, kTimerTickMs,
+                               WT_EXECUTEDEFAULT)) {
+    const DWORD code = ::GetLastError();
+    timer_ = nullptr;
+    ::InternetCloseHandle(root_);
+    ThrowInternet(code);
+  }
 }
 
 void AsyncInternet::Notify(bool success) {
@@ -67,213 +130,304 @@ void AsyncInternet::Notify(bool success) {
 }
 
 void AsyncInternet::SetProgress(int value) {
-  if (int* progress = progress_) *progress = value;
+  if (progress_) *progress_ = value;
 }
 
 void AsyncInternet::UpdateReadProgress() {
   if (contentLength_ != 0)
-    SetProgress(static_cast<int>(static_cast<unsigned long long>(data_.size()) * 100 / contentLength_));
+    SetProgress(static_cast<int>(std::min<unsigned long long>(
+        100, static_cast<unsigned long long>(received_) * 100 / contentLength_)));
 }
 
-void AsyncInternet::FreeBuffer() {
-  buffer_.reset();
-  bufferSize_ = 0;
-  transfer_ = INTERNET_BUFFERSA{};
-  transfer_.dwStructSize = sizeof(INTERNET_BUFFERSA);
+void AsyncInternet::GiveUp() {
+  if (request_) closing_.push_back(request_);
+  request_ = nullptr;
+  auto& entries = Tickets::Get().entries;
+  const auto it = entries.find(ticket_);
+  if (it != entries.end()) {
+    if (readPending_) {
+      it->second.owner = nullptr;
+      it->second.orphan = std::move(body_);
+      body_ = std::move(spare_);  // made before the read: nothing is allocated here
+    } else if (phase_ == Phase::kOpening) {
+      it->second.owner = nullptr;
+      it->second.opening = true;
+    } else {
+      entries.erase(it);
+    }
+  }
+  ticket_ = 0;
+  readPending_ = false;
+  phase_ = Phase::kIdle;
+  busy_ = false;
+}
+
+void AsyncInternet::Fail(DWORD code) {
+  GiveUp();
+  if (body_->size() > received_) body_->resize(received_);  // what came, not the room for more
+  progress_ = nullptr;
+  lastError_ = code;
+  if (!quiet_) Notify(false);
+}
+
+DWORD AsyncInternet::BeginOpen(const std::wstring& address) {
+  GiveUp();
+  address_ = address;
+  ticket_ = Tickets::Get().Add(this);
+  phase_ = Phase::kOpening;
+  busy_ = true;  // before the call: its completion may arrive on another thread first
+  HINTERNET handle = ::InternetOpenUrlW(root_, address.c_str(), nullptr, 0, kOpenFlags, ticket_);
+  const DWORD code = ::GetLastError();
+  if (handle) {
+    request_ = handle;
+    OnOpened();
+    return 0;
+  }
+  if (code == ERROR_IO_PENDING) return 0;
+  GiveUp();
+  return code;
+}
+
+void AsyncInternet::OnOpened() {
+  phase_ = Phase::kOpened;
+  DWORD status = 0, size = sizeof status;
+  ::HttpQueryInfoW(request_, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
+  httpStatus_ = status;
+  if (status >= 300 && status < 400 && status != 304) {
+    // Only a redirect within the address's own origin is followed: a server
+    // or a man in the middle may not send the program elsewhere.
+    const std::wstring target = ResolveLocation(address_, QueryText(request_, HTTP_QUERY_LOCATION));
+    if (target.empty() || !SameOrigin(target, address_) || ++redirects_ > kMaxRedirects) {
+      Fail(ERROR_HTTP_REDIRECT_FAILED);
+    } else if (const DWORD code = BeginOpen(target)) {
+      Fail(code);
+    }
+    return;
+  }
+  SetProgress(100);
+  progress_ = nullptr;
+  busy_ = false;
+  Notify(true);
 }
 
 bool AsyncInternet::OpenUrl(const wchar_t* address, int* progress) {
-  if (busy_) throw mwstd::internet_error(LoadText(IDS_NET_BUSY));
-  progress_ = progress;
-  SetProgress(0);
-  // A new request starts clean: an error nobody collected (a cancelled
-  // request's last notice) must not fail it.
-  lastError_ = 0;
-  if (HINTERNET old = request_.exchange(nullptr)) {
-    if (!requestClosed_) ::InternetCloseHandle(old);
+  std::vector<HINTERNET> closing;
+  DWORD code;
+  bool done;
+  {
+    Tickets::Lock lock;
+    if (busy_) throw mwstd::internet_error(LoadText(IDS_NET_BUSY));
+    if (event_ != kMessageMode) ::ResetEvent(event_);  // a notice of the last phase is no news now
+    progress_ = progress;
+    SetProgress(0);
+    // A new request starts clean: an error nobody collected (a cancelled
+    // request's last notice) must not fail it.
+    lastError_ = 0;
+    redirects_ = 0;
+    startTick_ = windowTick_ = ::GetTickCount();
+    windowBytes_ = received_ = 0;
+    // Failures found during the owner's call are thrown, not announced.
+    quiet_ = true;
+    code = BeginOpen(address);
+    quiet_ = false;
+    if (code != 0) lastError_ = code;
+    code = lastError_;
+    done = phase_ == Phase::kOpened;
+    if (code != 0) progress_ = nullptr;
+    closing.swap(closing_);
   }
-  requestClosed_ = false;
-  busy_ = true;  // before the call: its completion may arrive on another thread first
-  HINTERNET handle =
-      ::InternetOpenUrlW(root_, address, nullptr, 0, kOpenFlags, reinterpret_cast<DWORD_PTR>(this));
-  if (handle) {
-    request_ = handle;
-    SetProgress(100);
-    busy_ = false;
-    Notify(true);
-    return true;
-  }
-  const DWORD code = ::GetLastError();
-  if (code == ERROR_IO_PENDING) return false;
-  busy_ = false;
-  ThrowInternet(code);
+  CloseAll(closing);
+  if (code != 0) ThrowInternet(code);
+  return done;
 }
 
 bool AsyncInternet::StartDownload(int* progress) {
-  if (!request_ || requestClosed_) throw mwstd::internet_error(LoadText(IDS_NET_NOT_OPEN));
-  if (busy_) throw mwstd::internet_error(LoadText(IDS_NET_BUSY));
-  busy_ = true;
-  progress_ = progress;
-  SetProgress(0);
-  data_.clear();
-  FreeBuffer();
-  contentLength_ = 0;
+  std::vector<HINTERNET> closing;
+  DWORD code = 0;
+  bool done;
+  {
+    Tickets::Lock lock;
+    if (phase_ != Phase::kOpened || !request_) throw mwstd::internet_error(LoadText(IDS_NET_NOT_OPEN));
+    if (busy_) throw mwstd::internet_error(LoadText(IDS_NET_BUSY));
+    if (event_ != kMessageMode) ::ResetEvent(event_);
+    if (!spare_) spare_ = std::make_unique<std::string>();
+    busy_ = true;
+    progress_ = progress;
+    SetProgress(0);
+    body_->clear();
+    received_ = 0;
+    contentLength_ = 0;
+    windowTick_ = ::GetTickCount();
+    windowBytes_ = 0;
 
-  DWORD length = 0, size = sizeof(length);
-  if (::HttpQueryInfoW(request_, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr))
-    contentLength_ = length;
-  if (maxBytes_ != 0 && contentLength_ > maxBytes_) FailReading(ERROR_FILE_TOO_LARGE);
-  // A lying or huge length must not make the buffer overflow its size type;
-  // it is only the read size, the data grows as it arrives.
-  bufferSize_ =
-      contentLength_ != 0 && contentLength_ < (64u << 20) ? contentLength_ + 2 : kUnknownLengthBuffer;
-  buffer_ = std::make_unique<char[]>(bufferSize_);  // zero-filled
-  transfer_.lpvBuffer = buffer_.get();
-  transfer_.dwBufferLength = bufferSize_;
-
-  if (::InternetReadFileExA(request_, &transfer_, 0, reinterpret_cast<DWORD_PTR>(this)))
-    return ContinueReading();
-  const DWORD code = ::GetLastError();
-  if (code == ERROR_IO_PENDING) return false;
-  busy_ = false;
-  ThrowInternet(code);
-}
-
-bool AsyncInternet::ContinueReading() {
-  data_.append(static_cast<const char*>(transfer_.lpvBuffer), transfer_.dwBufferLength);
-  transfer_.dwBufferLength = bufferSize_;
-  UpdateReadProgress();
-  BOOL ok;
-  auto read = [this] {
-    readPending_ = true;
-    const BOOL done =
-        ::InternetReadFileExA(request_, &transfer_, IRF_ASYNC, reinterpret_cast<DWORD_PTR>(this));
-    if (done || (::GetLastError() != ERROR_IO_PENDING && ::GetLastError() != 0)) readPending_ = false;
-    return done;
-  };
-  if (TooLarge()) FailReading(ERROR_FILE_TOO_LARGE);
-  while ((ok = read()) && transfer_.dwBufferLength != 0) {
-    data_.append(static_cast<const char*>(transfer_.lpvBuffer), transfer_.dwBufferLength);
-    transfer_.dwBufferLength = bufferSize_;
-    UpdateReadProgress();
-    if (TooLarge()) FailReading(ERROR_FILE_TOO_LARGE);
-  }
-  UpdateReadProgress();
-  if (ok) {
-    if (HINTERNET request = request_.exchange(nullptr)) {
-      if (!requestClosed_) ::InternetCloseHandle(request);
+    DWORD length = 0, size = sizeof(length);
+    if (::HttpQueryInfoW(request_, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
+                         nullptr))
+      contentLength_ = length;
+    quiet_ = true;
+    phase_ = Phase::kReading;
+    if (maxBytes_ != 0 && contentLength_ > maxBytes_) {
+      Fail(ERROR_FILE_TOO_LARGE);
+    } else {
+      // The announced length is only a hint (it may lie): the body grows as
+      // it arrives, but a truthful one is read without a copy.
+      body_->resize(contentLength_ != 0 && contentLength_ <= kMaxReserve ? contentLength_ : kGrowBytes);
+      transfer_ = INTERNET_BUFFERSA{};
+      transfer_.dwStructSize = sizeof(INTERNET_BUFFERSA);
+      try {
+        ContinueReading(false);
+      } catch (const std::bad_alloc&) {
+        Fail(ERROR_NOT_ENOUGH_MEMORY);
+      }
     }
-    FreeBuffer();
-    progress_ = nullptr;
-    busy_ = false;
-    Notify(true);
-    return true;
+    quiet_ = false;
+    done = phase_ != Phase::kReading;
+    if (done) code = lastError_;
+    closing.swap(closing_);
   }
-  const DWORD code = ::GetLastError();
-  if (code == 0 || code == ERROR_IO_PENDING) return false;
-  FailReading(code);
+  CloseAll(closing);
+  if (code != 0) ThrowInternet(code);
+  return done;
 }
 
-void AsyncInternet::FailReading(DWORD code) {
-  if (HINTERNET request = request_.exchange(nullptr)) {
-    if (!requestClosed_) ::InternetCloseHandle(request);
+void AsyncInternet::ContinueReading(bool afterRead) {
+  // A completed read of no bytes is the end of the body.
+  bool ended = afterRead && transfer_.dwBufferLength == 0;
+  received_ += transfer_.dwBufferLength;
+  for (;;) {
+    UpdateReadProgress();
+    if (maxBytes_ != 0 && received_ > maxBytes_) return Fail(ERROR_FILE_TOO_LARGE);
+    std::string& body = *body_;
+    if (ended) {
+      body.resize(received_);
+      closing_.push_back(request_);
+      request_ = nullptr;
+      Tickets::Get().entries.erase(ticket_);
+      ticket_ = 0;
+      phase_ = Phase::kIdle;
+      progress_ = nullptr;
+      busy_ = false;
+      Notify(true);
+      return;
+    }
+    if (received_ == body.size()) body.resize(body.size() + std::max(kGrowBytes, body.size() / 2));
+    std::size_t room = body.size() - received_;
+    // Never read much past the limit: one byte over tells enough.
+    if (maxBytes_ != 0) room = std::min(room, maxBytes_ + 1 - received_);
+    transfer_.lpvBuffer = &body[received_];
+    transfer_.dwBufferLength = static_cast<DWORD>(std::min<std::size_t>(room, kMaxReserve));
+    readPending_ = true;
+    if (!::InternetReadFileExA(request_, &transfer_, IRF_ASYNC, ticket_)) {
+      const DWORD code = ::GetLastError();
+      if (code == ERROR_IO_PENDING || code == 0) return;  // StatusCallback goes on
+      readPending_ = false;
+      return Fail(code);
+    }
+    readPending_ = false;
+    ended = transfer_.dwBufferLength == 0;
+    received_ += transfer_.dwBufferLength;
   }
-  lastError_ = code;
-  busy_ = false;
-  ThrowInternet(code);
+}
+
+void AsyncInternet::OnStatus(DWORD status, const void* info) {
+  static const struct {
+    DWORD status;
+    int progress;
+  } kSteps[] = {{INTERNET_STATUS_HANDLE_CREATED, 10},      {INTERNET_STATUS_RESOLVING_NAME, 20},
+                {INTERNET_STATUS_NAME_RESOLVED, 30},       {INTERNET_STATUS_CONNECTING_TO_SERVER, 40},
+                {INTERNET_STATUS_CONNECTED_TO_SERVER, 50}, {INTERNET_STATUS_SENDING_REQUEST, 60},
+                {INTERNET_STATUS_REQUEST_SENT, 70},        {INTERNET_STATUS_RECEIVING_RESPONSE, 80},
+                {INTERNET_STATUS_RESPONSE_RECEIVED, 90}};
+  if (status != INTERNET_STATUS_REQUEST_COMPLETE) {
+    // The opening steps count only while the address is being opened; during
+    // the body the bytes read alone count.
+    for (const auto& step : kSteps) {
+      if (step.status == status && phase_ == Phase::kOpening) SetProgress(step.progress);
+    }
+    return;
+  }
+  if (!info) return;
+  const auto& result = *static_cast<const INTERNET_ASYNC_RESULT*>(info);
+  if (phase_ == Phase::kOpening) {
+    if (result.dwError != 0) return Fail(result.dwError);
+    request_ = reinterpret_cast<HINTERNET>(result.dwResult);
+    return OnOpened();
+  }
+  if (phase_ == Phase::kReading && readPending_) {
+    readPending_ = false;
+    if (result.dwError != 0) return Fail(result.dwError);
+    ContinueReading(true);
+  }
 }
 
 void CALLBACK AsyncInternet::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD) {
-  auto* self = reinterpret_cast<AsyncInternet*>(context);
-  if (!self) return;
-  int step = 0;
-  switch (status) {
-    case INTERNET_STATUS_HANDLE_CREATED:
-      step = 10;
-      break;
-    case INTERNET_STATUS_RESOLVING_NAME:
-      step = 20;
-      break;
-    case INTERNET_STATUS_NAME_RESOLVED:
-      step = 30;
-      break;
-    case INTERNET_STATUS_CONNECTING_TO_SERVER:
-      step = 40;
-      break;
-    case INTERNET_STATUS_CONNECTED_TO_SERVER:
-      step = 50;
-      break;
-    case INTERNET_STATUS_SENDING_REQUEST:
-      step = 60;
-      break;
-    case INTERNET_STATUS_REQUEST_SENT:
-      step = 70;
-      break;
-    case INTERNET_STATUS_RECEIVING_RESPONSE:
-      step = 80;
-      break;
-    case INTERNET_STATUS_RESPONSE_RECEIVED:
-      step = 90;
-      break;
-    case INTERNET_STATUS_REQUEST_COMPLETE:
-      if (info) self->OnRequestComplete(*static_cast<const INTERNET_ASYNC_RESULT*>(info));
-      return;
-    default:
-      return;
+  std::vector<HINTERNET> closing;
+  HINTERNET opened = nullptr;
+  {
+    Tickets::Lock lock;
+    auto& entries = Tickets::Get().entries;
+    const auto it = entries.find(context);
+    if (it == entries.end()) return;
+    if (AsyncInternet* self = it->second.owner) {
+      try {
+        self->OnStatus(status, info);
+      } catch (...) {
+        // Nothing may leave WinINet's thread; out of memory fails the transfer.
+        self->Fail(ERROR_NOT_ENOUGH_MEMORY);
+      }
+      closing.swap(self->closing_);
+    } else if (status == INTERNET_STATUS_REQUEST_COMPLETE) {
+      // A request given up has finished with WinINet: free what it used.
+      const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(info);
+      if (it->second.opening && result && result->dwError == 0)
+        opened = reinterpret_cast<HINTERNET>(result->dwResult);
+      entries.erase(it);
+    }
   }
-  // The opening steps count only while the address is being opened; during
-  // the body the bytes read alone count.
-  if (!self->request_) self->SetProgress(step);
+  CloseAll(closing);
+  if (opened) ::InternetCloseHandle(opened);
 }
 
-void AsyncInternet::OnRequestComplete(const INTERNET_ASYNC_RESULT& result) {
-  readPending_ = false;  // whatever completed, nothing waits in WinINet now
-  if (result.dwError != 0) {
-    if (requestClosed_) {
-      request_ = nullptr;
-      requestClosed_ = false;
-    }
-    lastError_ = result.dwError;
-    busy_ = false;
-    Notify(false);
-    return;
+void AsyncInternet::CheckLimits() {
+  if (!busy_ || (phase_ != Phase::kOpening && phase_ != Phase::kReading)) return;
+  const DWORD now = ::GetTickCount();
+  if (now - startTick_ >= limits_.deadlineMs) return Fail(ERROR_INTERNET_TIMEOUT);
+  const DWORD span = now - windowTick_;
+  if (limits_.minBytesPerSecond == 0 || span < limits_.windowMs) return;
+  if (static_cast<unsigned long long>(received_ - windowBytes_) * 1000 <
+      static_cast<unsigned long long>(limits_.minBytesPerSecond) * span)
+    return Fail(ERROR_INTERNET_TIMEOUT);
+  windowTick_ = now;
+  windowBytes_ = received_;
+}
+
+void CALLBACK AsyncInternet::OnTimer(PVOID self, BOOLEAN) {
+  auto& net = *static_cast<AsyncInternet*>(self);
+  std::vector<HINTERNET> closing;
+  {
+    Tickets::Lock lock;
+    net.CheckLimits();
+    closing.swap(net.closing_);
   }
-  if (!request_) {
-    if (!busy_) return;  // an opening that Abort has already ended
-    request_ = reinterpret_cast<HINTERNET>(result.dwResult);
-    SetProgress(100);
-    progress_ = nullptr;
-    busy_ = false;
-    Notify(true);
-    return;
-  }
-  if (!buffer_) return;
-  if (requestClosed_) {  // the read that Abort cut short ended without an error code
-    request_ = nullptr;
-    requestClosed_ = false;
-    lastError_ = ERROR_INTERNET_OPERATION_CANCELLED;
-    busy_ = false;
-    Notify(false);
-    return;
-  }
-  try {
-    ContinueReading();
-  } catch (const mwstd::internet_error&) {
-    Notify(false);  // ContinueReading kept the code and cleared busy
-  }
+  CloseAll(closing);
 }
 
 void AsyncInternet::Abort() {
-  if (request_) {
-    if (!requestClosed_.exchange(true)) ::InternetCloseHandle(request_);
-    busy_ = false;
-    return;
+  std::vector<HINTERNET> closing;
+  {
+    Tickets::Lock lock;
+    const Phase phase = phase_;
+    GiveUp();
+    progress_ = nullptr;
+    if (phase == Phase::kReading) {
+      lastError_ = ERROR_INTERNET_OPERATION_CANCELLED;
+      Notify(false);
+    } else if (phase != Phase::kOpened) {
+      Notify(true);
+    }
+    closing.swap(closing_);
   }
-  CloseRoot();
-  busy_ = false;
-  OpenRoot();
-  progress_ = nullptr;
-  Notify(true);
+  CloseAll(closing);
 }
 
 std::wstring AsyncInternet::GetLastErrorMessage() {
@@ -312,15 +466,17 @@ unsigned long DownloadFile(const std::wstring& address, std::string& body, const
   };
   Handle root{::InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)};
   if (!root.h) throw mwstd::internet_error(LoadText(IDS_NET_CONNECT) + GetLastErrorS());
-  Handle url{::InternetOpenUrlW(root.h, address.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0)};
+  Handle url{::InternetOpenUrlW(root.h, address.c_str(), nullptr, 0,
+                                INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT, 0)};
   if (!url.h || (keepGoing && !*keepGoing))
     throw mwstd::internet_error(LoadText(IDS_NET_OPEN) + GetLastErrorS());
-  if (httpStatus) {
-    DWORD code = 0, size = sizeof code;
-    *httpStatus =
-        ::HttpQueryInfoW(url.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr) ? code
-                                                                                                        : 0;
-  }
+  DWORD status = 0, size = sizeof status;
+  if (!::HttpQueryInfoW(url.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+    status = 0;
+  // Not followed: a redirect could lead anywhere.
+  if (status >= 300 && status < 400 && status != 304)
+    throw mwstd::internet_error(LoadText(IDS_NET_OPEN) + GetInternetErrorS(ERROR_HTTP_REDIRECT_FAILED));
+  if (httpStatus) *httpStatus = status;
   body.clear();
   unsigned long total = 0;
   char chunk[128];

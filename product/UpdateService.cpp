@@ -2,8 +2,7 @@
 // version order and the reply formats.
 #include "product/UpdateService.h"
 
-#include <cstdlib>
-
+#include "mwWinAPI/Origin.h"
 #include "mwWinAPI/Split.h"
 #include "mwWinAPI/Utf.h"
 
@@ -36,11 +35,43 @@ int CompareNumbers(std::wstring a, std::wstring b) {
 
 }  // namespace
 
-std::wstring ServiceAddress() {
-  const char* value = std::getenv(kServiceAddressVariable);
-  std::wstring address = value && *value ? FromUtf8(value) : std::wstring(kDefaultServiceAddress);
+namespace {
+
+ServiceOverrideSource& OverrideSource() {
+  static ServiceOverrideSource source = nullptr;
+  return source;
+}
+
+}  // namespace
+
+bool IsPlainArgument(const std::wstring& text) {
+  for (const wchar_t c : text) {
+    if (c < L' ' || c == 0x7F || c == L'"' || c == L'\\') return false;
+  }
+  return true;
+}
+
+void SetServiceOverrideSource(ServiceOverrideSource source) { OverrideSource() = source; }
+
+std::wstring ServiceAddressOverride() {
+  std::wstring address = OverrideSource() ? OverrideSource()() : std::wstring();
   while (!address.empty() && address.back() == L'/') address.pop_back();
   return address;
+}
+
+std::wstring ServiceAddress() {
+  const std::wstring address = ServiceAddressOverride();
+  return address.empty() ? std::wstring(kDefaultServiceAddress) : address;
+}
+
+bool IsTrustedPage(const std::wstring& page) {
+  Origin origin;
+  return IsPlainArgument(page) && ParseOrigin(page, origin) &&
+         (origin.scheme == L"https" || SameOrigin(page, ServiceAddress()));
+}
+
+bool IsServiceQuery(const std::wstring& address) {
+  return IsPlainArgument(address) && SameOrigin(address, ServiceAddress());
 }
 
 std::wstring VersionQueryAddress() {

@@ -9,14 +9,40 @@
 
 namespace mwWinAPI {
 
-// The maker's web address, the one place that names it. Tests and makers who
-// host the service themselves override it with this environment variable
-// (for example "http://127.0.0.1:8080").
+// The maker's web address, the one place that names it. The shipped
+// programs always talk to it. Programs built with the test seam (the object
+// library orbiform_service_override: the tests, and the shipped programs
+// only when CMake's ORBIFORM_SERVICE_OVERRIDE is on) take this environment
+// variable instead when it is set, for example "http://127.0.0.1:8080".
 constexpr wchar_t kDefaultServiceAddress[] = L"https://www.orbiform.example";
 constexpr char kServiceAddressVariable[] = "ORBIFORM_SERVICE_URL";
 
-// The override when set and not empty, else the default; no trailing '/'.
+// The override's source: the test seam installs one at start-up.
+using ServiceOverrideSource = std::wstring (*)();
+void SetServiceOverrideSource(ServiceOverrideSource source);
+
+// The override in effect, without a trailing '/'; empty when none (always
+// in a shipped build), so that a program can say it talks elsewhere.
+std::wstring ServiceAddressOverride();
+
+// The override when there is one, else the default; no trailing '/'.
 std::wstring ServiceAddress();
+
+// A version reply or a feedback request must be done within this time.
+constexpr unsigned long kServiceDeadlineMs = 20000;
+// The feedback service answers "OK" or a short refusal.
+constexpr std::size_t kMaxFeedbackReplyBytes = 4096;
+
+// True when `text` has no quote, backslash or control character: quoted,
+// it stays one argument of a command line.
+bool IsPlainArgument(const std::wstring& text);
+// True for a download page the editor may hand to the browser: an https
+// address, or one on the service's own origin, without control characters
+// or quotes.
+bool IsTrustedPage(const std::wstring& page);
+// True for an updater query on the service's own origin that survives
+// quoting as one argument (no quote, no backslash, no control character).
+bool IsServiceQuery(const std::wstring& address);
 
 // The editor's version query (the same for both channels).
 std::wstring VersionQueryAddress();

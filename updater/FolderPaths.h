@@ -16,6 +16,11 @@ std::wstring ProgramFolder();
 // (IsSafeRelativePath) and its full form below `folder` lies inside it.
 bool ResolveInside(const std::wstring& folder, const std::wstring& relative, std::wstring& full);
 
+// True when `a` and `b` name the same existing folder (compared by the
+// file system's identity of it, so case, short names and links do not
+// matter); false when either cannot be opened.
+bool IsSameFolder(const std::wstring& a, const std::wstring& b);
+
 // True when the full form of `path` (absolute or relative to the current
 // folder) lies inside `folder`.
 bool LiesInside(const std::wstring& folder, const std::wstring& path);

@@ -43,6 +43,28 @@ bool ResolveInside(const std::wstring& folder, const std::wstring& relative, std
   return true;
 }
 
+namespace {
+
+bool FolderIdentity(const std::wstring& folder, BY_HANDLE_FILE_INFORMATION& info) {
+  const HANDLE handle =
+      ::CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool ok =
+      ::GetFileInformationByHandle(handle, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  ::CloseHandle(handle);
+  return ok;
+}
+
+}  // namespace
+
+bool IsSameFolder(const std::wstring& a, const std::wstring& b) {
+  BY_HANDLE_FILE_INFORMATION x{}, y{};
+  return !a.empty() && !b.empty() && FolderIdentity(a, x) && FolderIdentity(b, y) &&
+         x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+         x.nFileIndexLow == y.nFileIndexLow;
+}
+
 bool LiesInside(const std::wstring& folder, const std::wstring& path) {
   const std::wstring base = FullPath(folder);
   return !base.empty() && IsInsideFolder(base, FullPath(path));

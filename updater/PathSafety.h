@@ -6,6 +6,8 @@
 // No platform code: resolving a path to its full form is the caller's part.
 #include <string>
 
+#include "mwWinAPI/Origin.h"
+
 namespace updater {
 
 // Longest relative path accepted from a server, in characters.
@@ -25,29 +27,11 @@ bool IsSafeRelativePath(const std::wstring& path);
 // case, as on a Windows file system. The folder itself is not inside.
 bool IsInsideFolder(const std::wstring& folder, const std::wstring& path);
 
-// The origin of an address: scheme and host in lower case, the port with the
-// scheme's default filled in. Empty scheme when the address has none.
-struct Origin {
-  std::wstring scheme;
-  std::wstring host;
-  unsigned port = 0;
-  bool operator==(const Origin& other) const {
-    return scheme == other.scheme && host == other.host && port == other.port;
-  }
-};
-
-// False (and `origin` untouched) for anything but an http or https address
-// with a host and, if given, a port from 1 to 65535. User information before
-// an '@' is skipped, so "https://trusted@evil.net" has the host "evil.net".
-bool ParseOrigin(const std::wstring& address, Origin& origin);
-
-// True when both are http(s) addresses of the same scheme, host and port.
-// A mere common prefix is not enough: "https://maker.example.evil.net" is
-// not "https://maker.example".
-bool SameOrigin(const std::wstring& a, const std::wstring& b);
-
-// True for an http or https address with a valid origin: the only kind of
-// address the updater hands to the shell's browser.
-bool IsWebAddress(const std::wstring& address);
+// The origin checks live in the shared library, which the download layer
+// uses for redirects; the updater's callers name them here as before.
+using mwWinAPI::IsWebAddress;
+using mwWinAPI::Origin;
+using mwWinAPI::ParseOrigin;
+using mwWinAPI::SameOrigin;
 
 }  // namespace updater

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "mwWinAPI/Exceptions.h"
+#include "product/UpdateService.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "updater/FolderPaths.h"
 #include "updater/UpdaterIds.h"
@@ -58,12 +59,17 @@ std::vector<std::wstring> Arguments() {
 
 int Run(HINSTANCE instance, int show, SignatureCheck verify) {
   UpdateLog log;
-  std::wstring folder = EditorFolderFromRegistry();
-  if (folder.empty() || !::SetCurrentDirectoryW(folder.c_str())) {
-    log.Add(LoadText(IDS_NO_REGISTRY_PATH), LOG_WARNING);
-    folder = ProgramFolder();
-    ::SetCurrentDirectoryW(folder.c_str());
-  }
+  // Elevated, the updater works only on the folder it was installed in: any
+  // program of the user can write the registry value, so it is believed
+  // only when it names that folder.
+  const std::wstring own = ProgramFolder();
+  const std::wstring named = EditorFolderFromRegistry();
+  if (named.empty() || !IsSameFolder(named, own))
+    log.Add(LoadText(IDS_NO_REGISTRY_PATH) + (named.empty() ? L"" : L": " + named), LOG_WARNING);
+  const std::wstring folder = own;
+  ::SetCurrentDirectoryW(folder.c_str());
+  const std::wstring service = mwWinAPI::ServiceAddressOverride();
+  if (!service.empty()) log.Add(LoadText(IDS_TEST_SERVICE) + service, LOG_WARNING);
   const StartOptions options = ParseCommandLine(Arguments());
   if (options.selfUpdate > 0) log.Add(LoadText(IDS_SELF_UPDATED), LOG_SUCCESS);
   if (options.selfUpdate < 0) log.Add(LoadText(IDS_SELF_UPDATE_FAILED), LOG_ERROR);

@@ -77,5 +77,7 @@
 #define IDS_RELEASE_OPERATIONS_DIFFER 177
 #define IDS_RELEASE_FOREIGN_LINK 178
 #define IDS_UPDATE_WITHHELD 179
+// A build with the test seam that talks to another service than the maker's.
+#define IDS_TEST_SERVICE 180
 
 #endif  // ORBIFORM_UPDATER_UPDATERIDS_H

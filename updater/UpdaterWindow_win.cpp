@@ -338,7 +338,7 @@ void UpdaterWindow::InstallFiles() {
     // MiniSwap replaces this executable once it has ended and starts it
     // again with the query. The window goes without WM_CLOSE, so the log of
     // this run, the installation's record, is written here.
-    miniSwap += L"\" " + query_;
+    miniSwap += L"\" \"" + query_ + L"\"";  // one argument, whatever it holds
     const std::wstring program = folder_ + L"\\MiniSwap.exe";
     try {
       WriteLogFile(folder_, log_);

@@ -23,6 +23,7 @@
 #include "mwWinAPI/UserInteraction.h"
 #include "mwWinAPI/Utf.h"
 #include "product/UpdateService.h"
+#include "tests/mwWinAPI/PumpMessages.h"
 #include "tests/net/StallingServer.h"
 
 using namespace orbiform;
@@ -456,6 +457,14 @@ struct Service {
   }
 };
 
+// Presses Send and waits (bounded) for the worker's answer: Send enabled
+// again, or the dialog ending.
+void SendAndWait(HWND d) {
+  Press(d, IDC_FEEDBACK_SEND);
+  EXPECT_TRUE(testui::PumpUntil(
+      [d] { return ::IsWindowEnabled(::GetDlgItem(d, IDC_FEEDBACK_SEND)) || !::IsWindowVisible(d); }, 30000));
+}
+
 INT_PTR RunFeedback(std::function<void(HWND)> steps) {
   return Drive([] { return FeedbackDialog().Run(nullptr); }, std::move(steps));
 }
@@ -477,7 +486,7 @@ TEST(FeedbackDialog, RefusesShortTextsSendsLongerOnesAndAsksBeforeClosing) {
 
   EXPECT_EQ(RunFeedback([](HWND d) {
               SetItemText(d, IDC_FEEDBACK_TEXT, L"12345");
-              Press(d, IDC_FEEDBACK_SEND);  // refused, stays
+              SendAndWait(d);  // refused, stays
               SetItemText(d, IDC_FEEDBACK_TEXT, L"123456");
               Press(d, IDCANCEL);  // asked, No: stays
               EXPECT_EQ(GetItemText(d, IDC_FEEDBACK_TEXT), L"123456");
@@ -496,7 +505,7 @@ TEST(FeedbackDialog, RefusesShortTextsSendsLongerOnesAndAsksBeforeClosing) {
   ui.prompts.clear();
   EXPECT_EQ(RunFeedback([](HWND d) {
               SetItemText(d, IDC_FEEDBACK_TEXT, L"123456");
-              Press(d, IDC_FEEDBACK_SEND);
+              SendAndWait(d);
             }),
             IDOK);
   EXPECT_TRUE(ui.prompts.empty());
@@ -510,7 +519,7 @@ TEST(FeedbackDialog, FailuresAreShownAndKeepDialogAndText) {
     Service service(L"http://127.0.0.1:" + std::to_wstring(server.Port()));
     EXPECT_EQ(RunFeedback([&](HWND d) {
                 SetItemText(d, IDC_FEEDBACK_TEXT, text);
-                Press(d, IDC_FEEDBACK_SEND);
+                SendAndWait(d);
                 EXPECT_TRUE(::IsWindowVisible(d));
                 EXPECT_EQ(GetItemText(d, IDC_FEEDBACK_TEXT), text);
                 SetItemText(d, IDC_FEEDBACK_TEXT, L"");
@@ -531,7 +540,7 @@ TEST(FeedbackDialog, FailuresAreShownAndKeepDialogAndText) {
     Service service(L"http://127.0.0.1:" + std::to_wstring(port));
     RunFeedback([&](HWND d) {
       SetItemText(d, IDC_FEEDBACK_TEXT, text);
-      Press(d, IDC_FEEDBACK_SEND);
+      SendAndWait(d);
       EXPECT_EQ(GetItemText(d, IDC_FEEDBACK_TEXT), text);
       SetItemText(d, IDC_FEEDBACK_TEXT, L"");
       Press(d, IDCANCEL);
@@ -543,7 +552,7 @@ TEST(FeedbackDialog, FailuresAreShownAndKeepDialogAndText) {
   // A text the request cannot carry whole is refused rather than cut.
   RunFeedback([&](HWND d) {
     SetItemText(d, IDC_FEEDBACK_TEXT, std::wstring(mwWinAPI::kMaxFeedbackBytes / 2 + 1, L'\u00e4'));
-    Press(d, IDC_FEEDBACK_SEND);
+    SendAndWait(d);
     SetItemText(d, IDC_FEEDBACK_TEXT, L"");
     Press(d, IDCANCEL);
   });
@@ -562,7 +571,7 @@ TEST(FeedbackDialog, TheServiceReceivesTextAndMailIntact) {
   EXPECT_EQ(RunFeedback([&](HWND d) {
               SetItemText(d, IDC_FEEDBACK_TEXT, text);
               SetItemText(d, IDC_FEEDBACK_MAIL, L"a&b@c.de");
-              Press(d, IDC_FEEDBACK_SEND);
+              SendAndWait(d);
             }),
             IDOK);
   EXPECT_TRUE(ui.prompts.empty());

@@ -15,6 +15,7 @@
 #include "editor/res/resource.h"
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/UserInteraction.h"
+#include "mwWinAPI/Utf.h"
 #include "mwWinAPI/Window.h"
 #include "product/UpdateService.h"
 #include "tests/mwWinAPI/PumpMessages.h"
@@ -32,6 +33,18 @@ const std::string kMarker = mwWinAPI::kReplyMarker;
 
 std::string Http(const std::string& body) {
   return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+std::string Origin(int port) { return "http://127.0.0.1:" + std::to_string(port); }
+// The reply with "@" replaced by the origin, its length announced anew.
+std::string WithOrigin(const std::string& reply, int port) {
+  const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: ";
+  const std::size_t start = reply.find("\r\n\r\n");
+  if (reply.find('@') == std::string::npos || reply.compare(0, head.size(), head) != 0) return reply;
+  std::string body = reply.substr(start + 4);
+  for (std::size_t at = body.find('@'); at != std::string::npos; at = body.find('@', at))
+    body.replace(at, 1, Origin(port));
+  return Http(body);
 }
 
 std::wstring Text(unsigned id) {
@@ -82,8 +95,9 @@ struct Search {
   Owner owner;
   mwWinAPI::ScriptedInteraction ui;
 
+  // "@" in the reply stands for the server's own origin.
   explicit Search(const std::string& reply, const wchar_t* ownVersion = L"2.1.4")
-      : server(std::make_unique<StallingServer>(reply)) {
+      : server(std::make_unique<StallingServer>([reply](int port) { return WithOrigin(reply, port); })) {
     UseServer(*server);
     owner.check->SetOwnVersion(ownVersion);
   }
@@ -100,7 +114,7 @@ TEST(UpdateCheck, CarriesAndReadsItsVersion) {
 
 TEST(UpdateCheck, SilentAnswersOfferTheUpdaterOnlyForNewerVersions) {
   {  // newer by number though not by text: the updater gets line 2 and /auto
-    Search search(Http("\xEF\xBB\xBF" + kMarker + "2.1.10\nhttp://127.0.0.1/q?v=\nFaster\nand better"));
+    Search search(Http("\xEF\xBB\xBF" + kMarker + "2.1.10\n@/q?v=\nFaster\nand better"));
     search.ui.boxAnswers = {IDYES};
     search.ui.shellAnswers = {true};
     ASSERT_TRUE(search.owner.check->Start(true));
@@ -111,7 +125,9 @@ TEST(UpdateCheck, SilentAnswersOfferTheUpdaterOnlyForNewerVersions) {
     EXPECT_EQ(search.ui.prompts[0].flags, UINT(MB_YESNO | MB_ICONQUESTION));
     EXPECT_EQ(search.ui.prompts[1].kind, L"Shell");
     EXPECT_NE(search.ui.prompts[1].text.find(L"\\QZ7Updater.exe"), std::wstring::npos);
-    EXPECT_EQ(search.ui.prompts[1].caption, L"http://127.0.0.1/q?v= /auto");
+    // One quoted argument: whatever it holds cannot add switches of its own.
+    const std::wstring origin = mwWinAPI::FromUtf8(Origin(search.server->Port()));
+    EXPECT_EQ(search.ui.prompts[1].caption, L"\"" + origin + L"/q?v=\" /auto");
   }
   {  // the same version: a silent search says nothing, yet counts as answered
     Search search(Http(kMarker + "2.1.4\nhttp://127.0.0.1/q?v=\n"));
@@ -119,18 +135,55 @@ TEST(UpdateCheck, SilentAnswersOfferTheUpdaterOnlyForNewerVersions) {
     ASSERT_TRUE(PumpUntil([&] { return search.owner.answers == 1; }));
     EXPECT_TRUE(search.ui.prompts.empty());
   }
-  {  // a download page: the address without its tildes goes to the browser
-    Search search(Http("12345" + kMarker + "2.2.0\n~~~http://127.0.0.1/page\nNote"));
+  {  // a download page: the address without its tildes, shown in the
+     // question, goes to the browser in a normal window
+    const std::wstring page = L"https://www.orbiform.example/page";
+    Search search(Http("12345" + kMarker + "2.2.0\n~~~https://www.orbiform.example/page\nNote"));
     search.ui.boxAnswers = {IDYES};
     search.ui.shellAnswers = {false};
     ASSERT_TRUE(search.owner.check->Start(true));
     ASSERT_TRUE(PumpUntil([&] { return search.owner.answers == 1; }));
     ASSERT_EQ(search.ui.prompts.size(), 3u);
-    EXPECT_EQ(search.ui.prompts[0].text, Text(IDS_DOWNLOAD_SITE_PROMPT) + L"Note");
-    EXPECT_EQ(search.ui.prompts[1].text, L"http://127.0.0.1/page");
-    EXPECT_EQ(search.ui.prompts[2].text,
-              Text(IDS_BROWSER_NOT_STARTED) + L"http://127.0.0.1/page" + Text(IDS_DOWNLOAD_READY));
+    EXPECT_EQ(search.ui.prompts[0].text, Text(IDS_DOWNLOAD_SITE_PROMPT) + page + L"\nNote");
+    EXPECT_EQ(search.ui.prompts[1].text, page);
+    EXPECT_EQ(search.ui.prompts[1].flags, UINT(SW_SHOWNORMAL));
+    EXPECT_EQ(search.ui.prompts[2].text, Text(IDS_BROWSER_NOT_STARTED) + page + Text(IDS_DOWNLOAD_READY));
   }
+}
+
+TEST(UpdateCheck, HostileAddressesAreRefusedAndShown) {
+  // Pages that are no secure web address, or that would start a program.
+  for (const std::string page : {"ms-msdt:/id PCWDiagnostic", "\\\\host\\share\\x.exe", "search-ms:query=x",
+                                 "http://evil.example/page", "file:///C:/Windows/notepad.exe"}) {
+    Search search(Http(kMarker + "2.2.0\n~~~" + page + "\n"));
+    search.ui.boxAnswers = {IDYES};
+    ASSERT_TRUE(search.owner.check->Start(true));
+    ASSERT_TRUE(PumpUntil([&] { return search.owner.answers == 1; }));
+    ASSERT_EQ(search.ui.prompts.size(), 1u) << page;
+    EXPECT_EQ(search.ui.prompts[0].text, Text(IDS_DOWNLOAD_SITE_REFUSED) + mwWinAPI::FromUtf8(page));
+  }
+  // Updater queries off the service's site, or that would end the quoted
+  // argument and add switches.
+  for (const std::string query : {"http://evil.example/q?v=", "@.evil.example/q", "@/q\" /tinyok \"x"}) {
+    Search search(Http(kMarker + "2.2.0\n" + query + "\n"));
+    search.ui.boxAnswers = {IDYES};
+    ASSERT_TRUE(search.owner.check->Start(true));
+    ASSERT_TRUE(PumpUntil([&] { return search.owner.answers == 1; }));
+    ASSERT_EQ(search.ui.prompts.size(), 1u) << query;
+    EXPECT_EQ(search.ui.prompts[0].text.rfind(Text(IDS_UPDATE_ADDRESS_REFUSED), 0), 0u);
+  }
+}
+
+TEST(UpdateCheck, AReplyLongerThanAReplyCanBeFailsWhileReading) {
+  // No length announced: the cap must hold while the body streams in.
+  Search search("HTTP/1.0 200 OK\r\n\r\n" + kMarker + "9.9.9\n" +
+                std::string(mwWinAPI::kMaxVersionReplyBytes * 4, 'x'));
+  ASSERT_TRUE(search.owner.check->Start(false));
+  EXPECT_TRUE(search.Finished());
+  EXPECT_EQ(search.owner.answers, 0);
+  ASSERT_EQ(search.ui.prompts.size(), 1u);
+  EXPECT_EQ(search.ui.prompts[0].text,
+            Text(IDS_UPDATE_SEARCH_FAILED) + mwWinAPI::GetInternetErrorS(ERROR_FILE_TOO_LARGE));
 }
 
 TEST(UpdateCheck, TheProgressDialogEndsWithTheAnswer) {
@@ -158,7 +211,8 @@ TEST(UpdateCheck, TheProgressDialogEndsWithTheAnswer) {
 
 TEST(UpdateCheck, CancelInEitherPhaseEndsQuietly) {
   const std::string replies[] = {"",  // never answers: cancelled while opening
-                                 "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + kMarker};
+                                      // within the reply cap, so that the read waits
+                                 "HTTP/1.1 200 OK\r\nContent-Length: 4000\r\n\r\n" + kMarker};
   for (const std::string& reply : replies) {
     Search search(reply);
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 300, PressCancel);
@@ -184,13 +238,14 @@ TEST(UpdateCheck, CancelInEitherPhaseEndsQuietly) {
 TEST(UpdateCheck, FeedbackSucceedsOnlyWhenTheServiceAcceptedIt) {
   {
     Search search(Http("OK\n"));
-    EXPECT_TRUE(SendFeedback(search.owner.Handle(), L"Schöne Grüße & more", L"a@b.example"));
-    EXPECT_TRUE(search.ui.prompts.empty());
+    EXPECT_EQ(SendFeedbackRequest(L"Schöne Grüße & more", L"a@b.example"), L"");
   }
-  {  // a refusal is no success, and the user is told
+  {  // a refusal is no success, and says why
     Search search("HTTP/1.1 413 Too Large\r\nContent-Length: 8\r\n\r\ntoo long");
-    EXPECT_FALSE(SendFeedback(search.owner.Handle(), L"text", L""));
-    ASSERT_EQ(search.ui.prompts.size(), 1u);
-    EXPECT_EQ(search.ui.prompts[0].text, Text(IDS_FEEDBACK_FAILED) + L"\nHTTP 413: too long");
+    EXPECT_EQ(SendFeedbackRequest(L"text", L""), L"HTTP 413: too long");
+  }
+  {  // an endless answer is cut off, not read to the end
+    Search search("HTTP/1.0 200 OK\r\n\r\nOK" + std::string(mwWinAPI::kMaxFeedbackReplyBytes * 4, '.'));
+    EXPECT_EQ(SendFeedbackRequest(L"text", L""), mwWinAPI::GetInternetErrorS(ERROR_FILE_TOO_LARGE));
   }
 }

@@ -73,3 +73,49 @@ TEST(AsyncInternetLimit, AnnouncedOrStreamedExcessFails) {
   }
   ::CloseHandle(event);
 }
+
+TEST(AsyncInternetLimit, SilenceAndSlownessRunOutOfTime) {
+  HANDLE event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  // Headers and a little of the body, then nothing: below the minimum rate.
+  StallingServer trickle("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + std::string(100, 'x'));
+  // Not even headers: only the deadline ends the opening.
+  StallingServer mute("");
+  AsyncInternet net(event);
+  int progress = 0;
+  net.SetLimits({60000, 1000, 300});
+  const DWORD start = ::GetTickCount();
+  ASSERT_TRUE(Start(net, event, trickle, progress));
+  ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+  EXPECT_LT(::GetTickCount() - start, 5000u);
+  EXPECT_FALSE(net.IsBusy());
+  EXPECT_EQ(mwWinAPI::GetInternetErrorS(ERROR_INTERNET_TIMEOUT), net.GetLastErrorMessage());
+
+  net.SetLimits({400, 0, 300});
+  net.OpenUrl(mute.Address(), &progress);
+  ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+  EXPECT_EQ(mwWinAPI::GetInternetErrorS(ERROR_INTERNET_TIMEOUT), net.GetLastErrorMessage());
+  ::CloseHandle(event);
+}
+
+TEST(AsyncInternetLimit, RedirectToAnotherOriginIsRefused) {
+  StallingServer target("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nevil");
+  const std::string redirect =
+      "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:" + std::to_string(target.Port()) +
+      "/stall\r\nContent-Length: 0\r\n\r\n";
+  StallingServer elsewhere(redirect);
+  HANDLE event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  {
+    AsyncInternet net(event);
+    int progress = 0;
+    if (!net.OpenUrl(elsewhere.Address(), &progress)) {
+      ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+    }
+    EXPECT_EQ(mwWinAPI::GetInternetErrorS(ERROR_HTTP_REDIRECT_FAILED), net.GetLastErrorMessage());
+    EXPECT_THROW(net.StartDownload(&progress), mwstd::internet_error);
+  }
+  ::CloseHandle(event);
+  StallingServer again(redirect);
+  std::string body;
+  EXPECT_THROW(mwWinAPI::DownloadFile(again.Address(), body, nullptr), mwstd::internet_error);
+  EXPECT_TRUE(body.empty());
+}

@@ -159,6 +159,42 @@ TEST(AsyncInternet, AbortWhileReading) {
   EXPECT_EQ(250u, net.Data().size());
 }
 
+TEST(AsyncInternet, EachPhaseWaitsForItsOwnNotice) {
+  // A phase that completes at once still sets the event; the next phase
+  // must not take that for its own completion.
+  HANDLE event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  {
+    AsyncInternet net(event);
+    for (int run = 0; run < 5; ++run) {
+      int progress = 0;
+      net.OpenUrl(File(L"body250.bin"), &progress);
+      ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+      ASSERT_FALSE(net.IsError()) << run;
+      if (!net.StartDownload(&progress)) ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+      ASSERT_EQ(std::string(250, 'a'), net.Data()) << run;
+    }
+    // A read given up may complete later (when its server lets go): it
+    // reaches neither the event nor the request that follows.
+    auto stalling = std::make_unique<StallingServer>("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" +
+                                                     std::string(1000, 'x'));
+    int progress = 0;
+    net.OpenUrl(stalling->Address(), &progress);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+    ASSERT_FALSE(net.StartDownload(&progress));
+    net.Abort();
+    net.GetLastErrorMessage();
+    net.OpenUrl(File(L"body250.bin"), &progress);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+    stalling.reset();
+    EXPECT_EQ(WAIT_TIMEOUT, ::WaitForSingleObject(event, 300));
+    ASSERT_FALSE(net.IsError());
+    if (!net.StartDownload(&progress)) ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+    EXPECT_FALSE(net.IsError());
+    EXPECT_EQ(std::string(250, 'a'), net.Data());
+  }
+  ::CloseHandle(event);
+}
+
 TEST(AsyncInternet, LargeBodyArrivesWholeWithTheEvent) {
   HANDLE event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
   {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "mwWinAPI/Origin.h"
 #include "mwWinAPI/Utf.h"
 #include "product/UpdateService.h"
 
@@ -57,6 +58,35 @@ TEST(UpdateService, AddressesFollowTheOverrideAndCapTheFeedback) {
   EXPECT_EQ(
       std::wstring(kDefaultServiceAddress) + L"/Rodizozarizor/AutoServices/get_version.php?product=XKVD",
       VersionQueryAddress());
+}
+
+TEST(UpdateService, OnlyTrustedPagesAndServiceQueriesPass) {
+  SetServiceVariable("http://127.0.0.1:8123");
+  EXPECT_EQ(L"http://127.0.0.1:8123", ServiceAddressOverride());
+  for (const wchar_t* page : {L"https://www.maker.example/download", L"http://127.0.0.1:8123/page"})
+    EXPECT_TRUE(IsTrustedPage(page)) << page;
+  // Programs, shares, protocol handlers, plain http elsewhere, and addresses
+  // that would not stay one argument.
+  for (const wchar_t* page : {L"ms-msdt:/id PCWDiagnostic", L"\\\\host\\share\\x.exe", L"search-ms:query=x",
+                              L"file:///C:/x.exe", L"http://evil.example/", L"http://127.0.0.1:8124/page",
+                              L"https://a.example/\" /x", L"https://a.example/\n"})
+    EXPECT_FALSE(IsTrustedPage(page)) << page;
+  EXPECT_TRUE(
+      IsServiceQuery(L"http://127.0.0.1:8123/Rodizozarizor/AutoServices/get_version.php?product=XKV"));
+  for (const wchar_t* query : {L"https://www.maker.example/q", L"http://127.0.0.1:8123.evil.example/q",
+                               L"http://127.0.0.1:8123/q\" /tinyok \"", L"http://127.0.0.1:8123/q\\"})
+    EXPECT_FALSE(IsServiceQuery(query)) << query;
+  SetServiceVariable("");
+  EXPECT_EQ(L"", ServiceAddressOverride());
+}
+
+TEST(UpdateService, RedirectTargetsResolveWithinTheirOrigin) {
+  const std::wstring from = L"https://maker.example:8443/a/b?c=1";
+  EXPECT_EQ(L"https://maker.example:8443/x?y", ResolveLocation(from, L"/x?y"));
+  EXPECT_EQ(L"https://other.example/x", ResolveLocation(from, L"https://other.example/x"));
+  // "//host" names another host; a bare relative path is not taken.
+  EXPECT_EQ(L"", ResolveLocation(from, L"//evil.example/x"));
+  EXPECT_EQ(L"", ResolveLocation(from, L"x"));
 }
 
 TEST(UpdateService, VersionsCompareNumberByNumber) {

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# The update service under PHP's built-in server: both channels, a missing
-# release description, and hostile requests.
+# The update service under PHP's built-in server, or behind nginx and
+# php-fpm with the shipped site rules (second argument "nginx"): both
+# channels, a missing release description, and hostile requests.
+#   test_service.sh [WORKDIR] [nginx]
 set -uo pipefail
 # The service is on 127.0.0.1: no proxy of the machine's may stand between.
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-RUN=${1:-$(mktemp -d)}/service-test
-"$ROOT/scripts/service-fixture" start "$RUN" || exit 1
+RUN=${1:-$(mktemp -d)}/service-test${2:+-$2}
+# A small log and a few more requests a minute than by default, so that
+# both limits are reached here.
+ORBIFORM_FEEDBACK_LOG_BYTES=200 ORBIFORM_FEEDBACK_PER_MINUTE=8 "$ROOT/scripts/service-fixture" start "$RUN" ${2:-} ||
+  exit 1
 trap '"$ROOT/scripts/service-fixture" stop "$RUN"' EXIT
 URL="http://127.0.0.1:$(cat "$RUN/port")/Rodizozarizor/AutoServices"
 M=7315-2048-9962-4170-3385-6621
@@ -64,9 +69,15 @@ for path in "stable/2.2.0/../secret.txt.file" "stable/2.2.0/%2e%2e/secret.txt.fi
   "stable/2.2.0/sub/../../secret.txt.file" "beta/2.2.0/Orbiform2.exe.file" "stable/2.2.0/Orbiform2.exe"; do
   check "refused $path" "404" "$(curl -s --path-as-is -o /dev/null -w '%{http_code}' "$URL/files.php/$path")"
 done
-check "hostile Host header stays out of the reply" "${M}http://127.0.0.1:$(cat "$RUN/port")/Rodizozarizor" \
-  "$(get -H 'Host: evil.example/x?' "$URL/get_version.php?product=XKV&links=true&version=1" | head -1 | cut -c1-80 |
-     sed 's#/AutoServices.*##')"
+# The links are built from the configured address, whatever Host says.
+for host in 'evil.example' 'evil.example:8080'; do
+  check "Host $host stays out of the reply" "${M}http://127.0.0.1:$(cat "$RUN/port")/Rodizozarizor" \
+    "$(get -H "Host: $host" "$URL/get_version.php?product=XKV&links=true&version=1" | head -1 | cut -c1-80 |
+       sed 's#/AutoServices.*##')"
+done
+# One that is no host at all (nginx refuses the request itself).
+check "malformed Host stays out of the reply" "0" \
+  "$(get -H 'Host: evil.example/x?' "$URL/get_version.php?product=XKV&links=true&version=1" | grep -c evil)"
 
 # Feedback: every request becomes exactly one log line with its values intact.
 text=$'Gr\u00fc\u00dfe & "mehr"\n{"text":"forged"}\r\n\\ #end'
@@ -79,6 +90,16 @@ check "array value refused" "400" "$(status "$URL/feedback.php?text[]=x")"
 check "log lines" "1" "$(wc -l <"$RUN/data/feedback.log")"
 check "log entry" "$text|a&b@c.de|2.1.4" "$(php -r '$e = json_decode(trim(file_get_contents($argv[1])), true);
   echo $e["text"], "|", $e["mail"], "|", $e["version"];' "$RUN/data/feedback.log")"
+
+# The log rotates at its size: the older entries move to feedback.log.1.
+check "second feedback stored" "OK" "$(get "$URL/feedback.php?product=XKV&version=2.1.4&text=zweite+Nachricht")"
+check "log rotated" "1 zweite Nachricht|1" "$(wc -l <"$RUN/data/feedback.log") $(php -r '
+  echo json_decode(trim(file_get_contents($argv[1])), true)["text"];' "$RUN/data/feedback.log")|$(
+  grep -c forged "$RUN/data/feedback.log.1")"
+# Eight requests a minute from one address, refusals included; the ninth is refused.
+check "still allowed" "400 400" "$(status "$URL/feedback.php?text=") $(status "$URL/feedback.php?text=")"
+check "too many from one address" "429" "$(status "$URL/feedback.php?product=XKV&text=dritte+Nachricht")"
+check "nothing more stored" "1" "$(wc -l <"$RUN/data/feedback.log")"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -85,22 +85,23 @@ TEST(MiniSwapRun, ArgumentShapes) {
   // No pair at all, or a source without destination: failure, nothing
   // attempted (an odd count would pair a file with the updater's path).
   const std::wstring updaterPath = temp.Path(L"QZ7Updater.exe");
+  const std::wstring addr = L"https://www.orbiform.example/q?a=1&b=2";
   ASSERT_TRUE(mwtest::PutBytes(temp.Path(L"new"), "new"));
   g_pauses.clear();
   for (const Args& args :
-       {Args{L"m", updaterPath, L"addr"}, Args{L"m", L"new", L"a", L"new", updaterPath, L"addr"}}) {
+       {Args{L"m", updaterPath, addr}, Args{L"m", L"new", L"a", L"new", updaterPath, addr}}) {
     const auto outcome = miniswap::SwapFiles(args, temp.Path(), ops, RecordPause);
     EXPECT_FALSE(outcome.moved);
     EXPECT_TRUE(outcome.restart);
     EXPECT_EQ(updaterPath, outcome.updater);
-    EXPECT_EQ(L"addr /tinyfailed ", outcome.parameters);
+    EXPECT_EQ(L"\"" + addr + L"\" /tinyfailed ", outcome.parameters);
   }
   EXPECT_TRUE(g_pauses.empty());
   EXPECT_EQ("new", mwtest::GetBytes(temp.Path(L"new")));
 
   // A source that never appears: five attempts, each followed by 500 ms.
   const auto outcome =
-      miniswap::SwapFiles({L"m", L"missing", L"dest", updaterPath, L"addr"}, temp.Path(), ops, RecordPause);
+      miniswap::SwapFiles({L"m", L"missing", L"dest", updaterPath, addr}, temp.Path(), ops, RecordPause);
   EXPECT_FALSE(outcome.moved);
   EXPECT_EQ(std::vector<DWORD>(5, 500), g_pauses);
 
@@ -108,13 +109,21 @@ TEST(MiniSwapRun, ArgumentShapes) {
   ASSERT_TRUE(mwtest::PutBytes(temp.Path(L"b"), "old"));
   ASSERT_TRUE(::CreateDirectoryW(temp.Path(L"Sub").c_str(), nullptr));
   ASSERT_TRUE(mwtest::PutBytes(temp.Path(L"Sub\\c.new"), "c"));
-  const auto both = miniswap::SwapFiles({L"m", L"new", L"b", L"Sub/c.new", L"Sub\\c", updaterPath, L"addr"},
+  const auto both = miniswap::SwapFiles({L"m", L"new", L"b", L"Sub/c.new", L"Sub\\c", updaterPath, addr},
                                         temp.Path(), ops, RecordPause);
   EXPECT_TRUE(both.moved);
-  EXPECT_EQ(L"addr /tinyok", both.parameters);
+  EXPECT_EQ(L"\"" + addr + L"\" /tinyok", both.parameters);
   EXPECT_EQ("new", mwtest::GetBytes(temp.Path(L"b")));
   EXPECT_EQ("c", mwtest::GetBytes(temp.Path(L"Sub\\c")));
   EXPECT_FALSE(mwtest::Exists(temp.Path(L"new")));
+
+  // Only the folder's own updater, with one address that stays one argument.
+  for (const Args& args : {Args{L"m", temp.Path(L"MiniSwap.exe"), addr}, Args{L"m", L"cmd.exe", addr},
+                           Args{L"m", updaterPath, addr + L"\" /auto \"x"}, Args{L"m", updaterPath, L"/auto"},
+                           Args{L"m", updaterPath, L"\\\\host\\share\\x"}}) {
+    const auto refused = miniswap::SwapFiles(args, temp.Path(), ops, RecordPause);
+    EXPECT_FALSE(refused.restart) << args[1] << L" " << args[2];
+  }
 }
 
 TEST_F(MiniSwapProgram, MovesTheNewUpdaterInPlaceAndRestartsIt) {
@@ -125,7 +134,7 @@ TEST_F(MiniSwapProgram, MovesTheNewUpdaterInPlaceAndRestartsIt) {
   const std::string record = WaitForRecord(folder, 10000);
   // The stand-in that recorded is the moved-in new file.
   ASSERT_NE(std::string::npos, record.find("QZ7Updater.exe")) << record;
-  const std::string expected = std::string(address.begin(), address.end()) + " /tinyok\n";
+  const std::string expected = "\"" + std::string(address.begin(), address.end()) + "\" /tinyok\n";
   EXPECT_EQ(expected, record.substr(record.size() - expected.size())) << record;
   EXPECT_FALSE(mwtest::Exists(In(L"QZ7Updater.new")));
 }
@@ -144,7 +153,7 @@ TEST_F(MiniSwapProgram, DestinationLockedLongerThanTheRetriesFails) {
   const std::string record = WaitForRecord(folder, 10000);
   ::CloseHandle(lock);
   EXPECT_GE(took, 2400u);
-  const std::string expected = std::string(address.begin(), address.end()) + " /tinyfailed \n";
+  const std::string expected = "\"" + std::string(address.begin(), address.end()) + "\" /tinyfailed \n";
   ASSERT_GE(record.size(), expected.size()) << record;
   EXPECT_EQ(expected, record.substr(record.size() - expected.size())) << record;
   EXPECT_EQ(before, mwtest::GetBytes(In(L"QZ7Updater.exe")));

@@ -1,6 +1,7 @@
 // QZ7Updater as a program (built with the tests' key) against the update
 // service that the ctest fixture runs: a whole update of a temporary editor
-// folder found through the registry, and the command-line switches. The
+// folder, the updater's own, and the command-line switches; a registry value
+// that names another folder is not followed. The
 // test presses the window's button the way a user would, by its message.
 #include <gtest/gtest.h>
 
@@ -50,7 +51,7 @@ class UpdaterProgram : public ::testing::Test {
     service_ = L"http://127.0.0.1:" + std::to_wstring(port);
     ::SetEnvironmentVariableW(L"ORBIFORM_SERVICE_URL", service_.c_str());
     ASSERT_TRUE(
-        ::CopyFileW(WinePath(ORBIFORM_UPDATER_EXE).c_str(), program_.Path(L"QZ7Updater.exe").c_str(), FALSE));
+        ::CopyFileW(WinePath(ORBIFORM_UPDATER_EXE).c_str(), folder_.Path(L"QZ7Updater.exe").c_str(), FALSE));
     // The editor's folder as the editor's set-up records it.
     ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Orbiform", 0, nullptr, 0,
                                                KEY_READ | KEY_WRITE, nullptr, &key_, nullptr));
@@ -59,7 +60,9 @@ class UpdaterProgram : public ::testing::Test {
     hadValue_ = ::RegQueryValueExW(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old), &bytes) ==
                 ERROR_SUCCESS;
     oldValue_ = old;
-    const std::wstring& value = folder_.Path();
+    Register(folder_.Path());
+  }
+  void Register(const std::wstring& value) {
     ::RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
   }
@@ -86,10 +89,9 @@ class UpdaterProgram : public ::testing::Test {
     return service_ + L"/Rodizozarizor/AutoServices/get_version.php?product=XKV&links=true";
   }
 
-  // Starts the updater in the editor's folder (its own folder is another
-  // one: the registry must be what leads it there) and finds its window.
+  // Starts the updater of the editor's folder and finds its window.
   void Start(const std::wstring& arguments) {
-    std::wstring line = L"\"" + program_.Path(L"QZ7Updater.exe") + L"\" " + arguments;
+    std::wstring line = L"\"" + folder_.Path(L"QZ7Updater.exe") + L"\" " + arguments;
     STARTUPINFOW start{};
     start.cb = sizeof start;
     ASSERT_TRUE(
@@ -120,7 +122,7 @@ class UpdaterProgram : public ::testing::Test {
   }
 
   mwtest::TempFolder folder_;
-  mwtest::TempFolder program_;  // where the updater lives, apart from the editor
+  mwtest::TempFolder elsewhere_;  // a folder another program of the user names
   std::wstring service_;
   HKEY key_ = nullptr;
   bool hadValue_ = false;
@@ -164,7 +166,7 @@ TEST_F(UpdaterProgram, WholeUpdateFromTheServiceThenTheSwitches) {
   EXPECT_EQ(1, Count(logFile, "[Update "));
   EXPECT_EQ(1, Count(logFile, "All jobs successful completed"));
   EXPECT_EQ(1, Count(logFile, "QZ7Updater successfully updated"));
-  EXPECT_EQ(0, Count(logFile, "Path of Orbiform could not be read"));  // the registry led there
+  EXPECT_EQ(0, Count(logFile, "Path of Orbiform could not be read"));  // the registry named its folder
   // The updater reads its own version resource; the stand-in editor has none.
   EXPECT_EQ(0, Count(logFile, "Version of QZ7Updater.exe"));
   EXPECT_EQ(1, Count(logFile, "Version of Orbiform2.exe could not be determined"));
@@ -178,6 +180,32 @@ TEST_F(UpdaterProgram, WholeUpdateFromTheServiceThenTheSwitches) {
   EXPECT_EQ(2, Count(logFile, "[Update "));
   EXPECT_EQ(1, Count(logFile, "Error while updating QZ7Updater"));
   EXPECT_EQ(1, Count(logFile, "All jobs successful completed"));
+}
+
+TEST_F(UpdaterProgram, WorksOnItsOwnFolderWhateverTheRegistrySays) {
+  // Any program of the user can write the value; the elevated updater must
+  // not be led to a folder of its choosing.
+  Register(elsewhere_.Path());
+  Start(L"");
+  EXPECT_EQ(0u, Close());
+  const std::string logFile = mwtest::GetBytes(In(L"QZ7BackUp\\QZ7Updater.log"));
+  EXPECT_EQ(1, Count(logFile, "Path of Orbiform could not be read from registry: " +
+                                  mwWinAPI::ToUtf8(elsewhere_.Path())))
+      << logFile;
+  // A test build says which service it talks to.
+  EXPECT_EQ(1, Count(logFile, "Test build: the update service is " + mwWinAPI::ToUtf8(service_))) << logFile;
+  EXPECT_FALSE(mwtest::Exists(elsewhere_.Path(L"QZ7BackUp")));
+}
+
+TEST_F(UpdaterProgram, TheShippedBuildTalksOnlyToTheMaker) {
+  // The same variable that leads the test build to the local service.
+  ASSERT_TRUE(
+      ::CopyFileW(WinePath(ORBIFORM_SHIPPED_UPDATER_EXE).c_str(), In(L"QZ7Updater.exe").c_str(), FALSE));
+  Start(L"");
+  EXPECT_EQ(0u, Close());
+  const std::string logFile = mwtest::GetBytes(In(L"QZ7BackUp\\QZ7Updater.log"));
+  EXPECT_EQ(0, Count(logFile, "Test build")) << logFile;
+  EXPECT_EQ(0, Count(logFile, "Path of Orbiform could not be read")) << logFile;
 }
 
 // The updater's own tables, read from its executable: every text of its

@@ -122,7 +122,8 @@ TEST_F(UpdaterWindowTest, AutoStartDownloadsThenTheButtonInstallsAndHandsTheSelf
   const auto* swap = Find(L"Shell", L"MiniSwap.exe");
   ASSERT_NE(nullptr, swap);
   EXPECT_EQ(folder.Path(L"MiniSwap.exe"), swap->text);
-  EXPECT_EQ(L"\"QZ7Updater.new\" \"" + selfName + L"\" \"" + self + L"\" " + window->Query(), swap->caption);
+  EXPECT_EQ(L"\"QZ7Updater.new\" \"" + selfName + L"\" \"" + self + L"\" \"" + window->Query() + L"\"",
+            swap->caption);
   EXPECT_EQ(static_cast<UINT>(SW_HIDE), swap->flags);
   // The installation's record is kept although the window went without WM_CLOSE.
   const std::string file = mwtest::GetBytes(folder.Path(L"QZ7BackUp\\QZ7Updater.log"));

@@ -1,11 +1,15 @@
 <?php
 // Appends one feedback request to the log, one JSON object a line, so that
-// no text can add lines or fields of its own.
+// no text can add lines or fields of its own; a few a minute from one
+// address at most, the log rotated at a size (lib/service.php).
 require __DIR__ . '/../../../lib/service.php';
 
 const MAX_TEXT_BYTES = 2000;  // above the editor's own cap of 1500
 const MAX_MAIL_BYTES = 200;
 const MAX_VERSION_BYTES = 40;
+
+// Every request counts, refused ones too: probing costs as much as sending.
+if (!feedback_allowed($_SERVER['REMOTE_ADDR'] ?? '')) refuse(429, 'too many requests');
 
 $text = $_GET['text'] ?? null;
 $mail = $_GET['mail'] ?? '';
@@ -27,8 +31,6 @@ $entry = json_encode([
     'mail' => $mail,
     'text' => $text,
 ], JSON_UNESCAPED_UNICODE | JSON_UNESCAPED_SLASHES);
-if (file_put_contents(data_dir() . '/feedback.log', $entry . "\n", FILE_APPEND | LOCK_EX) === false) {
-    refuse(500, 'not stored');
-}
+if (!append_feedback($entry . "\n")) refuse(500, 'not stored');
 header('Content-Type: text/plain; charset=utf-8');
 echo "OK\n";
