@@ -6,6 +6,7 @@
 
 #include "files/Options.h"
 #include "mwWinAPI/Utf.h"
+#include "tests/files/FileTestObjects.h"
 
 using namespace orbiform;
 
@@ -44,22 +45,6 @@ Options Parsed(const std::string& body) {
   return o;
 }
 
-// Decimal comma and dot grouping, as a user's German number format would give.
-template <typename Char>
-struct CommaNumpunct : std::numpunct<Char> {
-  Char do_decimal_point() const override { return ','; }
-  Char do_thousands_sep() const override { return '.'; }
-  std::string do_grouping() const override { return "\3"; }
-};
-
-class GlobalLocaleRestorer {
- public:
-  ~GlobalLocaleRestorer() { std::locale::global(saved_); }
-
- private:
-  std::locale saved_;
-};
-
 }  // namespace
 
 TEST(Options, DefaultsWrittenInTheFileLayout) {
@@ -95,10 +80,8 @@ TEST(Options, WritesEveryFieldInItsPlace) {
   o.recentFiles = {L"C:\\a.ek7mobj", L"", L"C:\\b.ek7mobj"};
 
   // The user's number format must not reach the file.
-  GlobalLocaleRestorer restorer;
-  const std::locale comma(std::locale(std::locale::classic(), new CommaNumpunct<char>),
-                          new CommaNumpunct<wchar_t>);  // the locale owns its facets
-  std::locale::global(comma);
+  const filetest::CommaGlobalLocale commaFormat;
+  const std::locale comma;
   EXPECT_EQ(
       L"<QZ7OPTIONS>\r\n"
       L"<VoxtrakPath Path=\"D:\\Sim\\\" />\r\n"
