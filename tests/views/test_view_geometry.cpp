@@ -4,10 +4,10 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "tests/files/BmpFiles.h"
 #include "views/ViewGeometry.h"
 
 namespace {
@@ -200,16 +200,10 @@ TEST(ViewGeometry, SingleFaceAndBitmapSizeScaling) {
   RoundObject object = Cylinder(4, 2);
   // A top-down bitmap 100 wide and 50 high: only its header matters.
   const std::filesystem::path bitmap = std::filesystem::temp_directory_path() / "orbiform_view_size.bmp";
-  {
-    std::string header(54, '\0');
-    header[0] = 'B';
-    header[1] = 'M';
-    header[14] = 40;
-    header[18] = 100;
-    const std::int32_t height = -50;
-    for (int i = 0; i < 4; ++i) header[22 + i] = static_cast<char>((height >> (8 * i)) & 0xFF);
-    std::ofstream(bitmap, std::ios::binary) << header;
-  }
+  bmptest::Bmp header;
+  header.width = 100;
+  header.height = -50;
+  bmptest::WriteBmp(bitmap.string(), header);
   object.SetTexture(bitmap.wstring());
   std::vector<TexturedPoint> faces;
   Indices triangles;
