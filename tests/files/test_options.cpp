@@ -2,6 +2,7 @@
 
 #include <locale>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "files/Options.h"
@@ -182,10 +183,8 @@ TEST(Options, RoundTripOfAwkwardTexts) {
   const std::string bytes = FileBytes(o);
   Options back;
   ASSERT_TRUE(ParseOptions(bytes, back, kNow));
-  EXPECT_EQ(o.voxtrakPath, back.voxtrakPath);
-  EXPECT_EQ(o.defaultAuthor, back.defaultAuthor);
-  EXPECT_EQ(o.defaultInfo, back.defaultInfo);
-  EXPECT_EQ(o.recentFiles, back.recentFiles);
+  EXPECT_EQ(std::tie(o.voxtrakPath, o.defaultAuthor, o.defaultInfo, o.recentFiles),
+            std::tie(back.voxtrakPath, back.defaultAuthor, back.defaultInfo, back.recentFiles));
   EXPECT_TRUE(SameDate(o.lastSearch, back.lastSearch));
   EXPECT_EQ(bytes, FileBytes(back));
 
