@@ -245,6 +245,7 @@ TEST_F(RingTest, RemovalChecksIndexClearsValidFlagAndClampsLayers) {
   EXPECT_EQ(object.AreaCount(), 0u);
   EXPECT_FALSE(object.TexCoordsValid());
   EXPECT_EQ(object.GetTextureLevel(layer).endArea, 0u);
+  EXPECT_EQ(object.GetTextureLevel(layer).areaCount, 0u);
 
   object.SetTexCoordsValid(true);
   object.AddArea(0, 360, 0, 1, 1);
