@@ -17,15 +17,7 @@ namespace {
 const Date kNow{2024, 5, 1, 20, 14, 30, 0, 0};
 
 Date Day(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
-  Date d;
-  d.year = year;
-  d.month = month;
-  d.day = day;
-  d.hour = hour;
-  d.minute = minute;
-  d.second = second;
-  d.milliseconds = ms;
-  return d;
+  return Date{year, month, 0, day, hour, minute, second, ms};  // the day of the week is not compared
 }
 
 bool SameDate(const Date& a, const Date& b) {
