@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "cli/Cli.h"
@@ -66,11 +68,8 @@ TEST_F(CliTest, CylinderAsTheWizardBuildsIt) {
   EXPECT_NE(std::wstring::npos, object->FileInfo().find(L"\r\nErstellt mit K7M Orbiform, Version 2.1"));
   ASSERT_EQ(1u, object->TextureLevelCount());
   const TextureLevel& layer = object->TextureLevels()[0];
-  EXPECT_EQ(TextureLevel::kWrap, layer.type);
-  EXPECT_EQ(0u, layer.startPoint);
-  EXPECT_EQ(3u, layer.endPoint);
-  EXPECT_EQ(0u, layer.startArea);
-  EXPECT_EQ(1u, layer.endArea);
+  EXPECT_EQ(std::make_tuple(TextureLevel::kWrap, 0u, 3u, 0u, 1u),
+            std::tie(layer.type, layer.startPoint, layer.endPoint, layer.startArea, layer.endArea));
   EXPECT_EQ((TexCoord{64, 32}), layer.coords[2]);
   // Generated points: the first point of the upper ring.
   EXPECT_DOUBLE_EQ(1.5, object->GetArea(1).GetPoint(0).x);
@@ -130,21 +129,21 @@ TEST_F(CliTest, ExportAndResaveMatchDirectGeneration) {
 
 TEST_F(CliTest, RefusedInputLeavesNoFileAndKeepsAnOldOne) {
   const std::wstring out = Path(L"x.k7mobj");
-  // The wizard's own limit for points per ring.
-  EXPECT_EQ(1, Run({L"cylinder", L"--points", L"1001", L"--plain", L"0,1,1,0,360", out}));
-  EXPECT_EQ("orbiform-cli: Total points must be at least 3 and at most 1000!\n", err_);
-  EXPECT_EQ(1, Run({L"cylinder", L"--points", L"-1", L"--plain", L"0,1,1,0,360", out}));
-  EXPECT_EQ("orbiform-cli: Total points must be at least 3 and at most 1000!\n", err_);
-  EXPECT_FALSE(fs::exists(out));
-  // The model's own text for a plain it refuses.
-  EXPECT_EQ(1, Run({L"cylinder", L"--plain", L"0,1,1,0,20", out}));
-  EXPECT_EQ("orbiform-cli: The plain must cover at least 30\xC2\xB0\n", err_);
-  EXPECT_EQ(1, Run({L"cylinder", L"--plain", L"0,0,1,0,360", out}));
-  EXPECT_EQ("orbiform-cli: Please insert a radius greater than 0!\n", err_);
-  EXPECT_EQ(1, Run({L"sphere", L"--points", L"1000", L"--rings", L"6", out}));
-  EXPECT_EQ("orbiform-cli: The program cannot manage more than 5000 points!\n", err_);
-  EXPECT_EQ(1, Run({L"sphere", L"--rings", L"2", out}));
-  EXPECT_EQ("orbiform-cli: There must be at least 3 plains!\n", err_);
+  // The wizard's own limit for points per ring, then the model's own texts.
+  const std::string points = "Total points must be at least 3 and at most 1000!";
+  const std::pair<std::vector<std::wstring>, std::string> refused[] = {
+      {{L"cylinder", L"--points", L"1001", L"--plain", L"0,1,1,0,360"}, points},
+      {{L"cylinder", L"--points", L"-1", L"--plain", L"0,1,1,0,360"}, points},
+      {{L"cylinder", L"--plain", L"0,1,1,0,20"}, "The plain must cover at least 30\xC2\xB0"},
+      {{L"cylinder", L"--plain", L"0,0,1,0,360"}, "Please insert a radius greater than 0!"},
+      {{L"sphere", L"--points", L"1000", L"--rings", L"6"},
+       "The program cannot manage more than 5000 points!"},
+      {{L"sphere", L"--rings", L"2"}, "There must be at least 3 plains!"}};
+  for (auto [args, message] : refused) {
+    args.push_back(out);
+    EXPECT_EQ(1, Run(args));
+    EXPECT_EQ("orbiform-cli: " + message + "\n", err_);
+  }
   EXPECT_FALSE(fs::exists(out));
 
   // Usage mistakes: one clear first line, exit 2.

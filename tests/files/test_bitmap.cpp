@@ -2,66 +2,19 @@
 // top-down picture, and damaged or hostile headers are refused.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "files/Bitmap.h"
+#include "tests/files/BmpFiles.h"
 
 namespace {
 
 using namespace orbiform;
-
-void Put(std::string& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>(i < 4 ? (value >> (8 * i)) & 0xFF : 0);
-}
-
-struct Bmp {
-  std::uint32_t header = 40;
-  std::int32_t width = 2, height = 2;
-  std::uint16_t bits = 24;
-  std::uint32_t compression = 0;
-  std::vector<std::uint32_t> palette;
-  std::vector<std::uint32_t> masks;  // three behind a 40-byte header, four inside a larger one
-  std::vector<std::string> rows;     // in file order, unpadded
-};
-
-std::string Build(const Bmp& b) {
-  std::string info;
-  Put(info, b.header, 4);
-  if (b.header == 12) {
-    Put(info, b.width, 2);
-    Put(info, b.height, 2);
-    Put(info, 1, 2);
-    Put(info, b.bits, 2);
-  } else {
-    Put(info, b.width, 4);
-    Put(info, b.height, 4);
-    Put(info, 1, 2);
-    Put(info, b.bits, 2);
-    Put(info, b.compression, 4);
-    Put(info, 0, 4 * 3);
-    Put(info, static_cast<std::uint32_t>(b.palette.size()), 4);
-    Put(info, 0, 4);
-    for (std::uint32_t mask : b.masks) Put(info, mask, 4);
-    if (b.header > 40) info.resize(b.header, '\0');
-  }
-  for (std::uint32_t colour : b.palette) Put(info, colour, b.header == 12 ? 3 : 4);
-  std::string pixels;
-  for (std::string row : b.rows) {
-    row.resize((row.size() + 3) / 4 * 4, '\0');
-    pixels += row;
-  }
-  std::string file = "BM";
-  Put(file, static_cast<std::uint32_t>(14 + info.size() + pixels.size()), 4);
-  Put(file, 0, 4);
-  Put(file, static_cast<std::uint32_t>(14 + info.size()), 4);
-  return file + info + pixels;
-}
+using namespace bmptest;
 
 std::string Bytes(std::initializer_list<int> values) {
   std::string s;
@@ -78,6 +31,32 @@ Bmp Rgb24() {
   b.rows = {Bytes({255, 0, 0, 255, 255, 255}), Bytes({0, 0, 255, 0, 255, 0})};  // bottom row first
   return b;
 }
+
+Bmp Indexed8() {
+  Bmp b;
+  b.bits = 8;
+  b.palette = {kRed, kGreen, kBlue, kWhite};
+  b.rows = {Bytes({2, 3}), Bytes({0, 1})};
+  return b;
+}
+
+// `file` with the little-endian field at `at` set to `value`.
+std::string Patched(std::string file, std::size_t at, std::uint32_t value, int bytes = 4) {
+  std::string field;
+  Put(field, value, bytes);
+  return file.replace(at, bytes, field);
+}
+
+// A bitmap file in the temporary folder, removed at the end of the test.
+struct TempBmp {
+  explicit TempBmp(const char* name) : path(std::filesystem::temp_directory_path() / name) {}
+  ~TempBmp() { std::filesystem::remove(path); }
+  std::wstring Write(const std::string& bytes) const {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    return path.wstring();
+  }
+  std::filesystem::path path;
+};
 
 // Each format gives the same top-down picture, from a bottom-up file and,
 // where the header can say so, from a top-down one.
@@ -103,10 +82,7 @@ TEST(Bitmap, EveryAcceptedFormatDecodesTopDown) {
   v5.masks = {0x0000FF00, 0x00FF0000, 0xFF000000, 0x000000FF};  // B G R A from the top byte down
   v5.rows = {Bytes({255, 0, 0, 255, 255, 255, 255, 255}), Bytes({255, 255, 0, 0, 255, 0, 255, 0})};
   cases.emplace_back("32 bits, masks in a large header", v5);
-  Bmp indexed;
-  indexed.bits = 8;
-  indexed.palette = {kRed, kGreen, kBlue, kWhite};
-  indexed.rows = {Bytes({2, 3}), Bytes({0, 1})};
+  Bmp indexed = Indexed8();
   cases.emplace_back("8 bits", indexed);
   Bmp nibbles = indexed;
   nibbles.bits = 4;
@@ -159,14 +135,12 @@ TEST(Bitmap, TruncatedFilesAreRefusedAtEveryLength) {
   const std::string whole = Build(Rgb24());
   ASSERT_EQ(whole.size(), 70u);
   for (std::size_t length = 0; length <= whole.size(); ++length) {
-    std::string prefix = whole.substr(0, length);
-    if (length >= 6) {
-      std::string size;
-      Put(size, static_cast<std::uint32_t>(length), 4);
-      prefix.replace(2, 4, size);
-    }
+    const std::string prefix = whole.substr(0, length);
     Image image;
-    EXPECT_EQ(DecodeBitmap(prefix, image), length >= 68) << length;
+    EXPECT_EQ(
+        DecodeBitmap(length >= 6 ? Patched(prefix, 2, static_cast<std::uint32_t>(length)) : prefix, image),
+        length >= 68)
+        << length;
   }
 }
 
@@ -176,79 +150,94 @@ TEST(Bitmap, HostileHeadersAreRefused) {
     image.width = 7;
     return !DecodeBitmap(file, image) && image.width == 7 && image.pixels.empty();
   };
-  const auto patched = [](std::string file, std::size_t at, std::uint32_t value, int bytes = 4) {
-    std::string field;
-    Put(field, value, bytes);
-    return file.replace(at, bytes, field);
-  };
   const std::string good = Build(Rgb24());
-  EXPECT_TRUE(refused(patched(good, 0, 'X', 1)));        // signature
-  EXPECT_TRUE(refused(patched(good, 2, 71)));            // file size field
-  EXPECT_TRUE(refused(patched(good, 10, 0xFFFFFFF0u)));  // pixel offset beyond the end
-  EXPECT_TRUE(refused(patched(good, 10, 60)));           // pixel rows run past the end
-  EXPECT_TRUE(refused(patched(good, 14, 52)));           // header size not accepted
-  EXPECT_TRUE(refused(patched(good, 14, 0xFFFFFFFFu)));
-  EXPECT_TRUE(refused(patched(good, 18, 0)));            // zero width
-  EXPECT_TRUE(refused(patched(good, 18, 0xFFFFFFFEu)));  // negative width
-  EXPECT_TRUE(refused(patched(good, 22, 0)));            // zero height
-  EXPECT_TRUE(refused(patched(good, 22, 0x80000000u)));  // height without a magnitude
-  EXPECT_TRUE(refused(patched(good, 18, 100000)));       // absurd sizes
-  EXPECT_TRUE(refused(patched(patched(good, 18, 16384), 22, 16384)));
-  EXPECT_TRUE(refused(patched(good, 26, 2, 2)));  // planes
-  EXPECT_TRUE(refused(patched(good, 28, 7, 2)));  // bits per pixel
-  EXPECT_TRUE(refused(patched(good, 30, 1)));     // run-length compressed
-  EXPECT_TRUE(refused(patched(good, 30, 4)));     // embedded JPEG
-  EXPECT_TRUE(refused(patched(good, 30, 3)));     // bit fields need 16 or 32 bits
-  Bmp indexed;
-  indexed.bits = 8;
-  indexed.palette = {kRed, kGreen};
-  indexed.rows = {Bytes({0, 1}), Bytes({1, 0})};
-  EXPECT_TRUE(refused(
-      patched(Build(indexed), 46, 0x40000000u)));  // a count beyond 2^bits means 256 entries: past the end
+  EXPECT_TRUE(refused(Patched(good, 0, 'X', 1)));        // signature
+  EXPECT_TRUE(refused(Patched(good, 2, 71)));            // file size field
+  EXPECT_TRUE(refused(Patched(good, 10, 0xFFFFFFF0u)));  // pixel offset beyond the end
+  EXPECT_TRUE(refused(Patched(good, 10, 60)));           // pixel rows run past the end
+  EXPECT_TRUE(refused(Patched(good, 14, 52)));           // header size not accepted
+  EXPECT_TRUE(refused(Patched(good, 14, 0xFFFFFFFFu)));
+  EXPECT_TRUE(refused(Patched(good, 18, 0)));            // zero width
+  EXPECT_TRUE(refused(Patched(good, 18, 0xFFFFFFFEu)));  // negative width
+  EXPECT_TRUE(refused(Patched(good, 22, 0)));            // zero height
+  EXPECT_TRUE(refused(Patched(good, 22, 0x80000000u)));  // height without a magnitude
+  EXPECT_TRUE(refused(Patched(good, 18, 100000)));       // absurd sizes
+  EXPECT_TRUE(refused(Patched(Patched(good, 18, 16384), 22, 16384)));
+  EXPECT_TRUE(refused(Patched(good, 26, 2, 2)));  // planes
+  EXPECT_TRUE(refused(Patched(good, 28, 7, 2)));  // bits per pixel
+  EXPECT_TRUE(refused(Patched(good, 30, 1)));     // run-length compressed
+  EXPECT_TRUE(refused(Patched(good, 30, 4)));     // embedded JPEG
+  EXPECT_TRUE(refused(Patched(good, 30, 3)));     // bit fields need 16 or 32 bits
+  Bmp twoColours = Indexed8();
+  twoColours.palette.resize(2);
+  // A count beyond 2^bits means 256 entries: past the end.
+  EXPECT_TRUE(refused(Patched(Build(twoColours), 46, 0x40000000u)));
+
+  // Tables running into the pixels: the indexed file's pixels start at 70,
+  // the masks of the 5-6-5 file end at 66.
+  const std::string indexed = Build(Indexed8());
+  EXPECT_TRUE(refused(Patched(indexed, 10, 66)));  // last colour inside the pixels
+  EXPECT_TRUE(refused(Patched(indexed, 10, 14)));  // pixels over the header
+  Bmp fields;
+  fields.bits = 16;
+  fields.compression = 3;
+  fields.masks = {0xF800, 0x07E0, 0x001F};
+  fields.rows = {Bytes({0, 0, 0, 0}), Bytes({0, 0, 0, 0})};
+  EXPECT_TRUE(refused(Patched(Build(fields), 10, 60)));
 }
 
-TEST(Bitmap, ReadBitmapSizeReadsOnlyTheHeader) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "orbiform_bitmap_size.bmp";
-  const auto write = [&](const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; };
+// The size reader passes a top-down height on; the extent reader makes it
+// positive and refuses what the decoder would refuse. Neither reads pixels.
+TEST(Bitmap, SizeAndExtentReadOnlyTheHeader) {
+  const TempBmp file("orbiform_bitmap_size.bmp");
   std::int32_t width = -1, height = -1;
-
-  std::string file = Build(Rgb24());
-  file.replace(22, 4, Bytes({0xFE, 0xFF, 0xFF, 0xFF}));  // -2: passed on unchanged
-  file[0] = 'X';                                         // the signature is not examined
-  write(file);
-  EXPECT_TRUE(ReadBitmapSize(path.wstring(), width, height));
+  const std::string topDown = Patched(Build(Rgb24()), 22, 0xFFFFFFFEu);  // -2
+  file.Write(Patched(topDown, 0, 'X', 1));                               // the signature is not examined
+  EXPECT_TRUE(ReadBitmapSize(file.path.wstring(), width, height));
   EXPECT_EQ(width, 2);
   EXPECT_EQ(height, -2);
+  file.Write(topDown);
+  width = height = 7;
+  ASSERT_TRUE(ReadBitmapExtent(file.path.wstring(), width, height));
+  EXPECT_EQ(width, 2);
+  EXPECT_EQ(height, 2);
 
   Bmp core = Rgb24();
   core.header = 12;
   core.width = 0xFFFF;
   core.rows.clear();
-  write(Build(core));
-  EXPECT_TRUE(ReadBitmapSize(path.wstring(), width, height));
+  EXPECT_TRUE(ReadBitmapSize(file.Write(Build(core)), width, height));
   EXPECT_EQ(width, 0xFFFF);
   EXPECT_EQ(height, 2);
 
-  for (const std::string& bad : {Build(Rgb24()).substr(0, 53), Build(Rgb24()).replace(14, 1, "\x34")}) {
-    write(bad);  // shorter than its 40-byte header; a header size of 52
+  // Shorter than its 40-byte header; a header size of 52.
+  for (const std::string& bad : {Build(Rgb24()).substr(0, 53), Patched(Build(Rgb24()), 14, 52)}) {
     width = height = 9;
-    EXPECT_FALSE(ReadBitmapSize(path.wstring(), width, height));
+    EXPECT_FALSE(ReadBitmapSize(file.Write(bad), width, height));
     EXPECT_EQ(width, 9);
     EXPECT_EQ(height, 9);
   }
-  std::filesystem::remove(path);
-  EXPECT_FALSE(ReadBitmapSize(path.wstring(), width, height));
+  for (const std::string& bad :
+       {Patched(Build(Rgb24()), 22, 0), Patched(Build(Rgb24()), 22, 0x80000000u),
+        Patched(Build(Rgb24()), 0, 'X', 1), Patched(Build(Rgb24()), 18, 0xFFFFFFFFu)}) {
+    width = height = 7;
+    EXPECT_FALSE(ReadBitmapExtent(file.Write(bad), width, height));
+    EXPECT_EQ(width, 7);
+    EXPECT_EQ(height, 7);
+  }
+  std::filesystem::remove(file.path);
+  EXPECT_FALSE(ReadBitmapSize(file.path.wstring(), width, height));
+  EXPECT_FALSE(ReadBitmapExtent(file.path.wstring(), width, height));
   EXPECT_FALSE(ReadBitmapSize(std::filesystem::temp_directory_path().wstring(), width, height));
 }
 
 TEST(Bitmap, LoadFromFileAndHalve) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "orbiform_bitmap_load.bmp";
-  std::ofstream(path, std::ios::binary) << Build(Rgb24());
+  const TempBmp file("orbiform_bitmap_load.bmp");
   Image image;
-  ASSERT_TRUE(LoadBitmapImage(path.wstring(), image));
-  std::filesystem::remove(path);
+  ASSERT_TRUE(LoadBitmapImage(file.Write(Build(Rgb24())), image));
   EXPECT_EQ(image.pixels, kPicture);
-  EXPECT_FALSE(LoadBitmapImage(path.wstring(), image));
+  std::filesystem::remove(file.path);
+  EXPECT_FALSE(LoadBitmapImage(file.path.wstring(), image));
 
   const Image half = HalveImage(image);
   EXPECT_EQ(half.width, 1);
@@ -261,96 +250,29 @@ TEST(Bitmap, LoadFromFileAndHalve) {
   EXPECT_EQ(shorter.pixels, (std::vector<std::uint32_t>{0xFF800080u}));
 }
 
-TEST(Bitmap, FuzzCorpusDecodesOrIsRefused) {
-  const char* data = std::getenv("ORBIFORM_TESTDATA");
-  const std::filesystem::path folder =
-      std::filesystem::path(data ? data : "tests/data") / ".." / ".." / "fuzz" / "corpus" / "bitmap";
-  ASSERT_TRUE(std::filesystem::is_directory(folder)) << folder.string();
-  int decoded = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    SCOPED_TRACE(entry.path().filename().string());
-    Image image;
-    if (!LoadBitmapImage(entry.path().wstring(), image)) continue;
-    ++decoded;
-    EXPECT_EQ(image.pixels.size(), static_cast<std::size_t>(image.width) * image.height);
-  }
-  EXPECT_GT(decoded, 0);
-}
-
-}  // namespace
-
-TEST(Bitmap, TablesRunningIntoThePixelsAreRefused) {
-  const auto withOffset = [](std::string file, std::uint32_t offset) {
-    std::string field;
-    Put(field, offset, 4);
-    return file.replace(10, 4, field);
-  };
-  Bmp indexed;
-  indexed.bits = 8;
-  indexed.palette = {kRed, kGreen, kBlue, kWhite};
-  indexed.rows = {Bytes({2, 3}), Bytes({0, 1})};
-  const std::string file = Build(indexed);  // pixels at 14 + 40 + 16 = 70
-  Image image;
-  EXPECT_TRUE(DecodeBitmap(withOffset(file, 70), image));
-  EXPECT_FALSE(DecodeBitmap(withOffset(file, 66), image));  // last colour inside the pixels
-  EXPECT_FALSE(DecodeBitmap(withOffset(file, 14), image));  // pixels over the header
-
-  Bmp fields;
-  fields.bits = 16;
-  fields.compression = 3;
-  fields.masks = {0xF800, 0x07E0, 0x001F};
-  fields.rows = {Bytes({0, 0, 0, 0}), Bytes({0, 0, 0, 0})};
-  EXPECT_TRUE(DecodeBitmap(Build(fields), image));
-  EXPECT_FALSE(DecodeBitmap(withOffset(Build(fields), 60), image));  // masks end at 66
-}
-
-TEST(Bitmap, ExtentIsPositiveOrRefused) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "orbiform_bitmap_extent.bmp";
-  const auto write = [&](const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; };
-  const auto height = [](std::string file, std::uint32_t value) {
-    std::string field;
-    Put(field, value, 4);
-    return file.replace(22, 4, field);
-  };
-  std::int32_t w = 7, h = 7;
-  write(height(Build(Rgb24()), 0xFFFFFFFEu));  // top-down, -2
-  ASSERT_TRUE(ReadBitmapExtent(path.wstring(), w, h));
-  EXPECT_EQ(w, 2);
-  EXPECT_EQ(h, 2);
-  for (const std::string& bad :
-       {height(Build(Rgb24()), 0), height(Build(Rgb24()), 0x80000000u), Build(Rgb24()).replace(0, 1, "X"),
-        Build(Rgb24()).replace(18, 4, "\xFF\xFF\xFF\xFF")}) {
-    write(bad);
-    w = h = 7;
-    EXPECT_FALSE(ReadBitmapExtent(path.wstring(), w, h));
-    EXPECT_EQ(w, 7);
-    EXPECT_EQ(h, 7);
-  }
-  std::filesystem::remove(path);
-  EXPECT_FALSE(ReadBitmapExtent(path.wstring(), w, h));
-}
-
 TEST(Bitmap, SharedImageIsDecodedOncePerFileState) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "orbiform_bitmap_shared.bmp";
-  std::ofstream(path, std::ios::binary) << Build(Rgb24());
+  const TempBmp file("orbiform_bitmap_shared.bmp");
+  const std::wstring path = file.Write(Build(Rgb24()));
   const std::size_t before = SharedBitmapDecodes();
-  const auto first = SharedBitmapImage(path.wstring());
+  const auto first = SharedBitmapImage(path);
   ASSERT_TRUE(first);
   EXPECT_EQ(first->pixels, kPicture);
-  EXPECT_EQ(SharedBitmapImage(path.wstring()), first);
+  EXPECT_EQ(SharedBitmapImage(path), first);
   EXPECT_EQ(SharedBitmapDecodes(), before + 1);
 
   // Another content (another size) is read again; a broken file gives none.
   Bmp wider = Rgb24();
   wider.width = 3;
   wider.rows = {Bytes({1, 2, 3, 4, 5, 6, 7, 8, 9}), Bytes({9, 8, 7, 6, 5, 4, 3, 2, 1})};
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << Build(wider);
-  const auto second = SharedBitmapImage(path.wstring());
+  file.Write(Build(wider));
+  const auto second = SharedBitmapImage(path);
   ASSERT_TRUE(second);
   EXPECT_EQ(second->width, 3);
   EXPECT_EQ(first->width, 2);  // a holder keeps its picture
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << Build(Rgb24()).substr(0, 30);
-  EXPECT_FALSE(SharedBitmapImage(path.wstring()));
-  std::filesystem::remove(path);
-  EXPECT_FALSE(SharedBitmapImage(path.wstring()));
+  file.Write(Build(Rgb24()).substr(0, 30));
+  EXPECT_FALSE(SharedBitmapImage(path));
+  std::filesystem::remove(file.path);
+  EXPECT_FALSE(SharedBitmapImage(path));
 }
+
+}  // namespace

@@ -67,33 +67,27 @@ TEST(Export, FacesSelectedByGrundDeckFl) {
   object.GenerateAllPoints();
   object.AddTextureLevel();
   ASSERT_TRUE(object.ApplyTextures());
-  object.SetGrundDeckFl(0);
   const std::size_t sides = 2 * 5;
 
-  std::wstring text = Export(object, kExportPath, kSim);
+  const std::wstring text = Export(object, kExportPath, kSim);
   EXPECT_EQ(Count(text, L"<Point>"), 15u);
-  auto faces = FacePointLists(text);
-  ASSERT_EQ(faces.size(), sides);
-  EXPECT_EQ(faces.front(), L"6;5;0;1");   // side face 1: ring 1 point 1, ring 1 point 0, ...
-  EXPECT_EQ(faces.back(), L"10;14;9;5");  // the closing face of the upper row
-
-  object.SetGrundDeckFl(3);
-  faces = FacePointLists(Export(object, kExportPath, kSim));
-  ASSERT_EQ(faces.size(), sides + 2);
-  EXPECT_EQ(faces.front(), L"4;3;2;1;0");
-  EXPECT_EQ(faces.back(), L"10;11;12;13;14");
-
-  object.SetGrundDeckFl(1);
-  faces = FacePointLists(Export(object, kExportPath, kSim));
-  ASSERT_EQ(faces.size(), sides + 1);
-  EXPECT_EQ(faces.front(), L"4;3;2;1;0");
-  EXPECT_EQ(faces.back(), L"10;14;9;5");
-
-  object.SetGrundDeckFl(2);
-  faces = FacePointLists(Export(object, kExportPath, kSim));
-  ASSERT_EQ(faces.size(), sides + 1);
-  EXPECT_EQ(faces.front(), L"6;5;0;1");
-  EXPECT_EQ(faces.back(), L"10;11;12;13;14");
+  // Side face 1 runs ring 1 point 1, ring 1 point 0, ...; the last side face
+  // closes the upper row; base and top follow the flags' bits.
+  const wchar_t *const kBase = L"4;3;2;1;0", *const kFirstSide = L"6;5;0;1";
+  const wchar_t *const kTop = L"10;11;12;13;14", *const kLastSide = L"10;14;9;5";
+  const struct {
+    int flags;
+    std::size_t extra;
+    const wchar_t *front, *back;
+  } cases[] = {
+      {0, 0, kFirstSide, kLastSide}, {1, 1, kBase, kLastSide}, {2, 1, kFirstSide, kTop}, {3, 2, kBase, kTop}};
+  for (const auto& c : cases) {
+    object.SetGrundDeckFl(c.flags);
+    const auto faces = FacePointLists(Export(object, kExportPath, kSim));
+    ASSERT_EQ(faces.size(), sides + c.extra) << c.flags;
+    EXPECT_EQ(faces.front(), c.front) << c.flags;
+    EXPECT_EQ(faces.back(), c.back) << c.flags;
+  }
 
   // Values only a file can bring: neither area, as the 3D view draws them.
   for (const int odd : {4, 5, 7, -1}) {

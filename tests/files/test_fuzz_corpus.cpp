@@ -1,4 +1,4 @@
-// Replays the fuzzer's corpus: every file must load or be refused cleanly,
+// Replays the fuzzers' corpora: every file must load or be refused cleanly,
 // and whatever loads must survive being written and read again.
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "files/Bitmap.h"
 #include "files/Options.h"
 #include "files/ProjectFile.h"
 #include "mwWinAPI/Exceptions.h"
@@ -71,6 +72,20 @@ TEST(FuzzCorpus, EveryOptionsFileReadsBackTheSame) {
     EXPECT_LE(again.recentFiles.size(), static_cast<std::size_t>(kMaxRecentFiles));
   }
   EXPECT_GT(files, 0);
+}
+
+TEST(FuzzCorpus, EveryBitmapDecodesWholeOrIsRefused) {
+  const std::filesystem::path folder = CorpusFolder("bitmap");
+  ASSERT_TRUE(std::filesystem::is_directory(folder)) << folder.string();
+  int decoded = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    SCOPED_TRACE(entry.path().filename().string());
+    Image image;
+    if (!LoadBitmapImage(entry.path().wstring(), image)) continue;
+    ++decoded;
+    EXPECT_EQ(image.pixels.size(), static_cast<std::size_t>(image.width) * image.height);
+  }
+  EXPECT_GT(decoded, 0);
 }
 
 }  // namespace

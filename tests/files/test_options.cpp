@@ -2,10 +2,12 @@
 
 #include <locale>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "files/Options.h"
 #include "mwWinAPI/Utf.h"
+#include "tests/files/FileTestObjects.h"
 
 using namespace orbiform;
 
@@ -15,15 +17,7 @@ namespace {
 const Date kNow{2024, 5, 1, 20, 14, 30, 0, 0};
 
 Date Day(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
-  Date d;
-  d.year = year;
-  d.month = month;
-  d.day = day;
-  d.hour = hour;
-  d.minute = minute;
-  d.second = second;
-  d.milliseconds = ms;
-  return d;
+  return Date{year, month, 0, day, hour, minute, second, ms};  // the day of the week is not compared
 }
 
 bool SameDate(const Date& a, const Date& b) {
@@ -43,22 +37,6 @@ Options Parsed(const std::string& body) {
   EXPECT_TRUE(ParseOptions(Wrap(body), o, kNow)) << body;
   return o;
 }
-
-// Decimal comma and dot grouping, as a user's German number format would give.
-template <typename Char>
-struct CommaNumpunct : std::numpunct<Char> {
-  Char do_decimal_point() const override { return ','; }
-  Char do_thousands_sep() const override { return '.'; }
-  std::string do_grouping() const override { return "\3"; }
-};
-
-class GlobalLocaleRestorer {
- public:
-  ~GlobalLocaleRestorer() { std::locale::global(saved_); }
-
- private:
-  std::locale saved_;
-};
 
 }  // namespace
 
@@ -95,10 +73,8 @@ TEST(Options, WritesEveryFieldInItsPlace) {
   o.recentFiles = {L"C:\\a.ek7mobj", L"", L"C:\\b.ek7mobj"};
 
   // The user's number format must not reach the file.
-  GlobalLocaleRestorer restorer;
-  const std::locale comma(std::locale(std::locale::classic(), new CommaNumpunct<char>),
-                          new CommaNumpunct<wchar_t>);  // the locale owns its facets
-  std::locale::global(comma);
+  const filetest::CommaGlobalLocale commaFormat;
+  const std::locale comma;
   EXPECT_EQ(
       L"<QZ7OPTIONS>\r\n"
       L"<VoxtrakPath Path=\"D:\\Sim\\\" />\r\n"
@@ -199,10 +175,8 @@ TEST(Options, RoundTripOfAwkwardTexts) {
   const std::string bytes = FileBytes(o);
   Options back;
   ASSERT_TRUE(ParseOptions(bytes, back, kNow));
-  EXPECT_EQ(o.voxtrakPath, back.voxtrakPath);
-  EXPECT_EQ(o.defaultAuthor, back.defaultAuthor);
-  EXPECT_EQ(o.defaultInfo, back.defaultInfo);
-  EXPECT_EQ(o.recentFiles, back.recentFiles);
+  EXPECT_EQ(std::tie(o.voxtrakPath, o.defaultAuthor, o.defaultInfo, o.recentFiles),
+            std::tie(back.voxtrakPath, back.defaultAuthor, back.defaultInfo, back.recentFiles));
   EXPECT_TRUE(SameDate(o.lastSearch, back.lastSearch));
   EXPECT_EQ(bytes, FileBytes(back));
 

@@ -51,14 +51,10 @@ TEST(ShortenTexturePath, NothingToBeRelativeTo) {
 }
 
 TEST(ResolveTexturePath, InverseOfShortening) {
-  EXPECT_EQ(ResolveTexturePath(L"\\Texturen\\a.bmp", kProject, kSim),
-            L"C:\\Programme\\Voxtrak3D\\Texturen\\a.bmp");
+  // What the loop below cannot show: a folder given with its separator,
+  // paths no writer makes, and nothing to resolve against.
   EXPECT_EQ(ResolveTexturePath(L"\\Texturen\\a.bmp", kProject, kSim + L"\\"),
             L"C:\\Programme\\Voxtrak3D\\Texturen\\a.bmp");
-  EXPECT_EQ(ResolveTexturePath(L"holz.bmp", kProject, kSim), L"D:\\Modelle\\Achsen\\holz.bmp");
-  EXPECT_EQ(ResolveTexturePath(L"Bilder\\holz.bmp", kProject, kSim),
-            L"D:\\Modelle\\Achsen\\Bilder\\holz.bmp");
-  EXPECT_EQ(ResolveTexturePath(L"E:\\x.bmp", kProject, kSim), L"E:\\x.bmp");
   EXPECT_EQ(ResolveTexturePath(L"\\\\server\\share\\x.bmp", kProject, kSim), L"\\\\server\\share\\x.bmp");
   EXPECT_EQ(ResolveTexturePath(L"holz.bmp", L"achse.ek7mobj", kSim), L"holz.bmp");
   EXPECT_EQ(ResolveTexturePath(L"", kProject, kSim), L"");

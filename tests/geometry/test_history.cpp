@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -32,53 +33,42 @@ class Recorder : public HistoryObserver {
   std::vector<std::pair<bool, bool>> calls;
 };
 
-void ExpectSamePoint(const Point& a, const Point& b) {
-  EXPECT_EQ(a.x, b.x);
-  EXPECT_EQ(a.y, b.y);
-  EXPECT_EQ(a.z, b.z);
-  EXPECT_EQ(a.nx, b.nx);
-  EXPECT_EQ(a.ny, b.ny);
-  EXPECT_EQ(a.nz, b.nz);
+// The marks met on undoing (or redoing) until nothing is left.
+std::vector<double> Walk(RoundObjectHandler& handler, bool undo) {
+  std::vector<double> marks;
+  while (undo ? handler.Undo() : handler.Redo()) marks.push_back(MarkOf(handler));
+  return marks;
 }
+constexpr bool kUndo = true, kRedo = false;
+using Marks = std::vector<double>;
 
+// Every field that a copy of the object must carry.
 void ExpectSameObject(const RoundObject& a, const RoundObject& b) {
-  EXPECT_EQ(a.PointsPerRing(), b.PointsPerRing());
-  EXPECT_EQ(a.Axis(), b.Axis());
-  EXPECT_EQ(a.Texture(), b.Texture());
-  EXPECT_EQ(a.FileAuthor(), b.FileAuthor());
-  EXPECT_EQ(a.FileInfo(), b.FileInfo());
-  EXPECT_EQ(a.VectorsReversed(), b.VectorsReversed());
-  EXPECT_EQ(a.TexCoordsValid(), b.TexCoordsValid());
-  EXPECT_EQ(a.GrundDeckFl(), b.GrundDeckFl());
+  EXPECT_EQ(std::make_tuple(a.PointsPerRing(), a.Axis(), a.Texture(), a.FileAuthor(), a.FileInfo(),
+                            a.VectorsReversed(), a.TexCoordsValid(), a.GrundDeckFl()),
+            std::make_tuple(b.PointsPerRing(), b.Axis(), b.Texture(), b.FileAuthor(), b.FileInfo(),
+                            b.VectorsReversed(), b.TexCoordsValid(), b.GrundDeckFl()));
   ASSERT_EQ(a.AreaCount(), b.AreaCount());
   for (std::size_t r = 0; r < a.AreaCount(); ++r) {
-    const Area& x = a.Areas()[r];
-    const Area& y = b.Areas()[r];
-    EXPECT_EQ(x.Radius(), y.Radius());
-    EXPECT_EQ(x.Ellipse(), y.Ellipse());
-    EXPECT_EQ(x.Height(), y.Height());
-    EXPECT_EQ(x.StartDegree(), y.StartDegree());
-    EXPECT_EQ(x.EndDegree(), y.EndDegree());
+    const Area &x = a.Areas()[r], &y = b.Areas()[r];
+    EXPECT_EQ(std::make_tuple(x.Radius(), x.Ellipse(), x.Height(), x.StartDegree(), x.EndDegree()),
+              std::make_tuple(y.Radius(), y.Ellipse(), y.Height(), y.StartDegree(), y.EndDegree()));
     ASSERT_EQ(x.PointCount(), y.PointCount());
-    for (std::size_t i = 0; i < x.PointCount(); ++i) ExpectSamePoint(x.GetPoint(i), y.GetPoint(i));
+    for (std::size_t i = 0; i < x.PointCount(); ++i) {
+      const Point &p = x.GetPoint(i), &q = y.GetPoint(i);
+      EXPECT_EQ(std::tie(p.x, p.y, p.z, p.nx, p.ny, p.nz), std::tie(q.x, q.y, q.z, q.nx, q.ny, q.nz));
+    }
   }
   const auto& fa = a.GetTextures().faces;
   const auto& fb = b.GetTextures().faces;
   ASSERT_EQ(fa.size(), fb.size());
-  for (std::size_t f = 0; f < fa.size(); ++f) {
-    EXPECT_EQ(fa[f].points, fb[f].points);
-    EXPECT_EQ(fa[f].coords, fb[f].coords);
-  }
+  for (std::size_t f = 0; f < fa.size(); ++f)
+    EXPECT_EQ(std::tie(fa[f].points, fa[f].coords), std::tie(fb[f].points, fb[f].coords));
   ASSERT_EQ(a.TextureLevelCount(), b.TextureLevelCount());
   for (std::size_t l = 0; l < a.TextureLevelCount(); ++l) {
-    const TextureLevel& x = a.TextureLevels()[l];
-    const TextureLevel& y = b.TextureLevels()[l];
-    EXPECT_EQ(x.coords, y.coords);
-    EXPECT_EQ(x.type, y.type);
-    EXPECT_EQ(x.startPoint, y.startPoint);
-    EXPECT_EQ(x.endPoint, y.endPoint);
-    EXPECT_EQ(x.startArea, y.startArea);
-    EXPECT_EQ(x.endArea, y.endArea);
+    const TextureLevel &x = a.TextureLevels()[l], &y = b.TextureLevels()[l];
+    EXPECT_EQ(std::tie(x.coords, x.type, x.startPoint, x.endPoint, x.startArea, x.endArea),
+              std::tie(y.coords, y.type, y.startPoint, y.endPoint, y.startArea, y.endArea));
   }
 }
 
@@ -90,19 +80,10 @@ TEST(HistoryTest, BoundedUndoKeepsTheNewestStates) {
   EXPECT_EQ(MarkOf(handler), 4);
 
   // State 0 was pushed out by the fourth save.
-  for (double expected : {3, 2, 1}) {
-    ASSERT_TRUE(handler.Undo());
-    EXPECT_EQ(MarkOf(handler), expected);
-  }
+  EXPECT_EQ(Walk(handler, kUndo), (Marks{3, 2, 1}));
   EXPECT_FALSE(handler.CanUndo());
-  EXPECT_FALSE(handler.Undo());
   EXPECT_EQ(MarkOf(handler), 1);
-
-  for (double expected : {2, 3, 4}) {
-    ASSERT_TRUE(handler.Redo());
-    EXPECT_EQ(MarkOf(handler), expected);
-  }
-  EXPECT_FALSE(handler.Redo());
+  EXPECT_EQ(Walk(handler, kRedo), (Marks{2, 3, 4}));
 }
 
 TEST(HistoryTest, NewChangeAfterUndoEmptiesRedo) {
@@ -116,10 +97,7 @@ TEST(HistoryTest, NewChangeAfterUndoEmptiesRedo) {
   Edit(handler, 7);
   EXPECT_FALSE(handler.CanRedo());
   EXPECT_FALSE(handler.Redo());
-  ASSERT_TRUE(handler.Undo());
-  EXPECT_EQ(MarkOf(handler), 1);
-  ASSERT_TRUE(handler.Undo());
-  EXPECT_EQ(MarkOf(handler), 0);
+  EXPECT_EQ(Walk(handler, kUndo), (Marks{1, 0}));
 }
 
 TEST(HistoryTest, UndoAndRedoRestoreTheWholeObject) {
@@ -217,17 +195,11 @@ TEST(HistoryTest, ShrinkingCapacityKeepsNewestCopies) {
   handler.SetCurrent(Marked(0));
   for (int mark = 1; mark <= 4; ++mark) Edit(handler, mark);
   handler.SetSteps(2, 5);
-  ASSERT_TRUE(handler.Undo());
-  EXPECT_EQ(MarkOf(handler), 3);
-  ASSERT_TRUE(handler.Undo());
-  EXPECT_EQ(MarkOf(handler), 2);
-  EXPECT_FALSE(handler.Undo());
+  EXPECT_EQ(Walk(handler, kUndo), (Marks{3, 2}));
 
   // Two copies on the redo stack; shrinking it to one keeps the newer (3).
   handler.SetSteps(5, 1);
-  ASSERT_TRUE(handler.Redo());
-  EXPECT_EQ(MarkOf(handler), 3);
-  EXPECT_FALSE(handler.Redo());
+  EXPECT_EQ(Walk(handler, kRedo), (Marks{3}));
   // Growing again keeps what is there.
   handler.SetSteps(6, 6);
   ASSERT_TRUE(handler.Undo());
@@ -293,9 +265,6 @@ TEST(HistoryTest, HugeCapacityCostsOnlyTheCopiesHeld) {
   handler.SetSteps(2000000000, 2000000000);
   EXPECT_EQ(handler.UndoCapacity(), 2000000000);
   for (int mark = 1; mark <= 3; ++mark) Edit(handler, mark);
-  ASSERT_TRUE(handler.Undo());
-  ASSERT_TRUE(handler.Undo());
-  EXPECT_EQ(MarkOf(handler), 1);
-  ASSERT_TRUE(handler.Redo());
-  EXPECT_EQ(MarkOf(handler), 2);
+  EXPECT_EQ(Walk(handler, kUndo), (Marks{2, 1, 0}));
+  EXPECT_EQ(Walk(handler, kRedo), (Marks{1, 2, 3}));
 }

@@ -21,14 +21,11 @@ TEST_F(RecipeTest, PointLimitsAndPlainChecksGiveTheWizardsTexts) {
   EXPECT_NO_THROW(ShapeObject(nullptr, false, 1000, 0));
 
   auto object = ShapeObject(nullptr, false, 6, 2);
-  EXPECT_EQ(UserText([&] {
-              AddPlain(*object, {0, 0, 1, 0, 360});
-            }),
-            L"Please insert a radius greater than 0!");
-  EXPECT_EQ(UserText([&] {
-              AddPlain(*object, {0, 1, -1, 0, 360});
-            }),
-            L"Please insert a ellipse factor greater than 0!");
+  const auto refusal = [&object](const PlainValues& plain) {
+    return UserText([&] { AddPlain(*object, plain); });
+  };
+  EXPECT_EQ(refusal({0, 0, 1, 0, 360}), L"Please insert a radius greater than 0!");
+  EXPECT_EQ(refusal({0, 1, -1, 0, 360}), L"Please insert a ellipse factor greater than 0!");
   EXPECT_EQ(object->AreaCount(), 0u);
   EXPECT_FALSE(GenerateRings(*object));  // no plain: nothing to generate
 
@@ -99,14 +96,11 @@ TEST_F(RecipeTest, InsertingAPlainPutsItBeforeTheIndexOrRefusesItWhole) {
   EXPECT_EQ(object->GetArea(1).Radius(), 2);
   EXPECT_EQ(object->GetArea(2).Height(), 1);
   EXPECT_EQ(object->GetArea(4).Height(), 7);
-  EXPECT_EQ(UserText([&] {
-              InsertPlain(*object, 0, {0, 1, 1, 0, 360});
-            }),
-            L"The program cannot manage more than 5000 points!");
-  EXPECT_EQ(UserText([&] {
-              InsertPlain(*object, 0, {0, 1, 0, 0, 360});
-            }),
-            L"Please insert a ellipse factor greater than 0!");
+  const auto refusal = [&object](const PlainValues& plain) {
+    return UserText([&] { InsertPlain(*object, 0, plain); });
+  };
+  EXPECT_EQ(refusal({0, 1, 1, 0, 360}), L"The program cannot manage more than 5000 points!");
+  EXPECT_EQ(refusal({0, 1, 0, 0, 360}), L"Please insert a ellipse factor greater than 0!");
   EXPECT_EQ(object->AreaCount(), 5u);
   EXPECT_EQ(object->GetArea(0).Height(), 0);
 }

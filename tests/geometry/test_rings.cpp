@@ -26,6 +26,8 @@ const std::wstring kRingInvalid =
 const std::wstring kDegreeRange = L"Degree must be between 0\u00b0 - 360\u00b0 sein!";
 const std::wstring kMinimumSpan = L"The plain must cover at least 30\u00b0";
 const std::wstring kTooManyPoints = L"The program cannot manage more than 5000 points!";
+const std::string kPointsPerRing = "points < 3 || points > 3000";
+const std::string kNoSuchRing = "[const int index] out of range";
 
 Area Ring(unsigned n, double start, double end, double radius = 1, double ellipse = 1, double height = 0) {
   return Area(n, start, end, height, radius, ellipse);
@@ -176,9 +178,8 @@ TEST_F(RingTest, NewObjectHasFacesForTwoRingsAndChecksItsPointCount) {
   EXPECT_FALSE(object.TexCoordsValid());
   EXPECT_FALSE(object.VectorsReversed());
   EXPECT_EQ(object.GrundDeckFl(), 3);
-  const std::string text = "points < 3 || points > 3000";
-  EXPECT_EQ(ModelText<std::invalid_argument>([] { RoundObject(2, 0); }), text);
-  EXPECT_EQ(ModelText<std::invalid_argument>([] { RoundObject(3001, 0); }), text);
+  EXPECT_EQ(ModelText<std::invalid_argument>([] { RoundObject(2, 0); }), kPointsPerRing);
+  EXPECT_EQ(ModelText<std::invalid_argument>([] { RoundObject(3001, 0); }), kPointsPerRing);
   EXPECT_NO_THROW(RoundObject(3000, 0));
 }
 
@@ -201,9 +202,8 @@ TEST_F(RingTest, InsertionKeepsOrderAndRefusedRingsLeaveObjectUnchanged) {
   EXPECT_EQ(object.FaceCount(), 3u * 4 + 2);
   EXPECT_EQ(object.GrundDeckFl(), 1);
 
-  const std::string text = "[const int index] out of range";
-  EXPECT_EQ(ModelText<std::out_of_range>([&] { object.GetArea(4); }), text);
-  EXPECT_EQ(ModelText<std::out_of_range>([&] { object.GetArea(-1); }), text);
+  EXPECT_EQ(ModelText<std::out_of_range>([&] { object.GetArea(4); }), kNoSuchRing);
+  EXPECT_EQ(ModelText<std::out_of_range>([&] { object.GetArea(-1); }), kNoSuchRing);
 }
 
 TEST_F(RingTest, FiveThousandPointLimit) {
@@ -221,9 +221,8 @@ TEST_F(RingTest, RemovalChecksIndexClearsValidFlagAndClampsLayers) {
   const std::size_t layer = object.AddTextureLevel();
   EXPECT_EQ(object.GetTextureLevel(layer).endArea, 2u);
 
-  const std::string text = "[const int index] out of range";
-  EXPECT_EQ(ModelText<std::out_of_range>([&] { object.RemoveArea(3); }), text);
-  EXPECT_EQ(ModelText<std::out_of_range>([&] { object.RemoveArea(-2); }), text);
+  EXPECT_EQ(ModelText<std::out_of_range>([&] { object.RemoveArea(3); }), kNoSuchRing);
+  EXPECT_EQ(ModelText<std::out_of_range>([&] { object.RemoveArea(-2); }), kNoSuchRing);
   EXPECT_EQ(object.AreaCount(), 3u);
 
   object.SetTexCoordsValid(true);
@@ -246,6 +245,7 @@ TEST_F(RingTest, RemovalChecksIndexClearsValidFlagAndClampsLayers) {
   EXPECT_EQ(object.AreaCount(), 0u);
   EXPECT_FALSE(object.TexCoordsValid());
   EXPECT_EQ(object.GetTextureLevel(layer).endArea, 0u);
+  EXPECT_EQ(object.GetTextureLevel(layer).areaCount, 0u);
 
   object.SetTexCoordsValid(true);
   object.AddArea(0, 360, 0, 1, 1);
@@ -261,9 +261,8 @@ TEST_F(RingTest, PointsPerRingChangeResizesRingsFacesAndLayers) {
   object.GetTextureLevel(layer).SetPoints(2, 5);
   object.SetTexCoordsValid(true);
 
-  const std::string text = "points < 3 || points > 3000";
-  EXPECT_EQ(ModelText<std::invalid_argument>([&] { object.SetPointsPerRing(2); }), text);
-  EXPECT_EQ(ModelText<std::invalid_argument>([&] { object.SetPointsPerRing(3001); }), text);
+  EXPECT_EQ(ModelText<std::invalid_argument>([&] { object.SetPointsPerRing(2); }), kPointsPerRing);
+  EXPECT_EQ(ModelText<std::invalid_argument>([&] { object.SetPointsPerRing(3001); }), kPointsPerRing);
   EXPECT_EQ(UserText([&] { object.SetPointsPerRing(1667); }), kTooManyPoints);
   EXPECT_EQ(object.PointsPerRing(), 8u);
   EXPECT_EQ(object.GetArea(0).PointCount(), 8u);

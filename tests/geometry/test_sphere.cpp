@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 
 #include "geometry/RoundObject.h"
 #include "mwWinAPI/Exceptions.h"
@@ -26,15 +27,17 @@ void ExpectRing(const Area& ring, double radius, double height) {
   EXPECT_EQ(ring.EndDegree(), 360.0);
 }
 
+// Rings, radius, ellipse, start and end degree.
+std::tuple<int, double, double, double, double> Params(const Sphere& s) {
+  return {s.Rings(), s.Radius(), s.Ellipse(), s.StartDegree(), s.EndDegree()};
+}
+const std::tuple<int, double, double, double, double> kDefaults{3, 2.0, 1.0, 0.0, 360.0};
+
 TEST(SphereTest, DefaultsAndCheckedSetters) {
   Sphere sphere(4);
   EXPECT_TRUE(sphere.IsSphere());
   EXPECT_EQ(sphere.Axis(), 0);
-  EXPECT_EQ(sphere.Rings(), 3);
-  EXPECT_EQ(sphere.Radius(), 2.0);
-  EXPECT_EQ(sphere.Ellipse(), 1.0);
-  EXPECT_EQ(sphere.StartDegree(), 0.0);
-  EXPECT_EQ(sphere.EndDegree(), 360.0);
+  EXPECT_EQ(Params(sphere), kDefaults);
 
   EXPECT_EQ(ModelText([&] { sphere.SetRings(2); }), "areas < 3");
   EXPECT_EQ(ModelText([&] { sphere.SetRings(3001); }), "areas < 3");
@@ -46,11 +49,7 @@ TEST(SphereTest, DefaultsAndCheckedSetters) {
   EXPECT_EQ(ModelText([&] { sphere.SetStartDegree(359.5); }), degree);
   EXPECT_EQ(ModelText([&] { sphere.SetEndDegree(0); }), degree);
   EXPECT_EQ(ModelText([&] { sphere.SetEndDegree(360.5); }), degree);
-  EXPECT_EQ(sphere.Rings(), 3);
-  EXPECT_EQ(sphere.Radius(), 2.0);
-  EXPECT_EQ(sphere.Ellipse(), 1.0);
-  EXPECT_EQ(sphere.StartDegree(), 0.0);
-  EXPECT_EQ(sphere.EndDegree(), 360.0);
+  EXPECT_EQ(Params(sphere), kDefaults);
 
   sphere.SetRings(3000);
   sphere.SetStartDegree(359);
@@ -128,8 +127,7 @@ TEST(SphereTest, CopiesFromBodyAndClones) {
   EXPECT_EQ(fromBody.Axis(), 3);
   EXPECT_EQ(fromBody.Texture(), L"stone.bmp");
   EXPECT_TRUE(fromBody.VectorsReversed());
-  EXPECT_EQ(fromBody.Rings(), 3);
-  EXPECT_EQ(fromBody.Radius(), 2.0);
+  EXPECT_EQ(Params(fromBody), kDefaults);
 
   Sphere sphere(4);
   sphere.SetRings(7);
@@ -139,12 +137,7 @@ TEST(SphereTest, CopiesFromBodyAndClones) {
   sphere.SetEndDegree(200);
   std::unique_ptr<RoundObject> copy = sphere.Clone();
   ASSERT_TRUE(copy->IsSphere());
-  const auto& clone = static_cast<const Sphere&>(*copy);
-  EXPECT_EQ(clone.Rings(), 7);
-  EXPECT_EQ(clone.Radius(), 3.5);
-  EXPECT_EQ(clone.Ellipse(), 0.5);
-  EXPECT_EQ(clone.StartDegree(), 10);
-  EXPECT_EQ(clone.EndDegree(), 200);
+  EXPECT_EQ(Params(static_cast<const Sphere&>(*copy)), std::make_tuple(7, 3.5, 0.5, 10.0, 200.0));
 }
 
 }  // namespace

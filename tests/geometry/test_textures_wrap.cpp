@@ -86,10 +86,8 @@ TEST(TexturesWrap, RegularCylinder) {
   object.AddArea(0, 360, 1, 1, 1);
   object.GenerateAllPoints();
   ApplyWrap(object, kSquare, 0, 3, 0, 1);
-  ExpectNear(Side(object, 0, 0).coords, Quad(75, 100, 0, 100), 1);
-  ExpectNear(Side(object, 0, 1).coords, Quad(50, 75, 0, 100), 1);
-  ExpectNear(Side(object, 0, 2).coords, Quad(25, 50, 0, 100), 1);
-  ExpectNear(Side(object, 0, 3).coords, Quad(0, 25, 0, 100), 1);
+  for (int q = 0; q < 4; ++q)
+    ExpectNear(Side(object, 0, q).coords, Quad(75 - 25 * q, 100 - 25 * q, 0, 100), 1);
   EXPECT_EQ(Side(object, 0, 3).points, (std::vector<std::uint16_t>{4, 7, 3, 0}));
   EXPECT_EQ(Side(object, 0, 0).coords[2], (TexCoord{100, 100}));  // start corner exact
 }
@@ -141,33 +139,29 @@ TEST(TexturesWrap, UpperRingScaledOnItsOwn) {
 TEST(TexturesWrap, MirroredRegions) {
   RoundObject plain = Box({0, 1});
   ApplyWrap(plain, kSquare, 0, 3, 0, 1);
-
+  // Each corner of the mirrored layer against the plain one's.
+  const auto expectMirrored = [&plain](const Region& region, bool acrossX) {
+    RoundObject mirrored = Box({0, 1});
+    ApplyWrap(mirrored, region, 0, 3, 0, 1);
+    ExpectInside(mirrored, 0, 0, 100, 100);
+    for (unsigned q = 0; q < 4; ++q)
+      for (std::size_t i = 0; i < 4; ++i) {
+        const TexCoord &a = plain.GetFace(1 + q).coords[i], &b = mirrored.GetFace(1 + q).coords[i];
+        SCOPED_TRACE(testing::Message() << "face " << q << " corner " << i);
+        if (acrossX) {
+          EXPECT_LE(std::llabs(0LL + b.first + a.first - 100), 1);
+          EXPECT_EQ(b.second, a.second);
+        } else {
+          EXPECT_EQ(b.first, a.first);
+          EXPECT_EQ(0LL + b.second + a.second, 100);
+        }
+      }
+    return mirrored.GetFace(1).coords[2];
+  };
   // Upper right left of upper left: the columns run rightwards from x = 0.
-  RoundObject mirrored = Box({0, 1});
-  ApplyWrap(mirrored, {{{100, 0}, {0, 0}, {0, 100}, {100, 100}}}, 0, 3, 0, 1);
-  ExpectInside(mirrored, 0, 0, 100, 100);
-  for (unsigned q = 0; q < 4; ++q) {
-    const Coords& a = plain.GetFace(1 + q).coords;
-    const Coords& b = mirrored.GetFace(1 + q).coords;
-    for (std::size_t i = 0; i < 4; ++i) {
-      EXPECT_LE(std::llabs(0LL + b[i].first + a[i].first - 100), 1) << q << "," << i;
-      EXPECT_EQ(b[i].second, a[i].second) << q << "," << i;
-    }
-  }
-  EXPECT_EQ(mirrored.GetFace(1).coords[2], (TexCoord{0, 100}));
-
+  EXPECT_EQ(expectMirrored({{{100, 0}, {0, 0}, {0, 100}, {100, 100}}}, true), (TexCoord{0, 100}));
   // Upside down: the lower ring at y = 0, the upper at y = 100.
-  RoundObject flipped = Box({0, 1});
-  ApplyWrap(flipped, {{{0, 100}, {100, 100}, {100, 0}, {0, 0}}}, 0, 3, 0, 1);
-  ExpectInside(flipped, 0, 0, 100, 100);
-  for (unsigned q = 0; q < 4; ++q) {
-    const Coords& a = plain.GetFace(1 + q).coords;
-    const Coords& b = flipped.GetFace(1 + q).coords;
-    for (std::size_t i = 0; i < 4; ++i) {
-      EXPECT_EQ(b[i].first, a[i].first) << q << "," << i;
-      EXPECT_EQ(0LL + b[i].second + a[i].second, 100) << q << "," << i;
-    }
-  }
+  expectMirrored({{{0, 100}, {100, 100}, {100, 0}, {0, 0}}}, false);
 }
 
 TEST(TexturesWrap, TrapezoidRegion) {

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/WinHelpers.h"
 
 namespace {
@@ -58,14 +57,6 @@ TEST(GetLastErrorS, SystemTextOrTheCode) {
 
   ::SetLastError(ERROR_ACCESS_DENIED);
   EXPECT_EQ(mwWinAPI::GetLastErrorS(), mwWinAPI::GetLastErrorS(ERROR_ACCESS_DENIED));
-}
-
-TEST(StringTable, LoadsTheProgramsOwnStrings) {
-  mwWinAPI::StringTable table;
-  EXPECT_STREQ(table.Load(145), L" is not a valid Project-File");
-  EXPECT_STREQ(table.Load(138), L"");  // in a block that has strings
-  EXPECT_STREQ(table.Load(60000), L"");
-  EXPECT_EQ(table.LoadS(145), L" is not a valid Project-File");
 }
 
 }  // namespace

@@ -103,6 +103,15 @@ TEST(StringTable, EveryIdOnceInBothLanguages) {
   const wchar_t* buffer = table.Load(kEditorTexts[0].id);
   EXPECT_EQ(std::wstring(), table.Load(4711));
   EXPECT_EQ(buffer, table.Load(kEditorTexts[1].id));
+  // The program's own table in the user's language; an id beside existing
+  // ones and one far from all load empty.
+  const SourceText& first = kEditorTexts[0];
+  const std::wstring loaded = table.LoadS(first.id);
+  EXPECT_TRUE(loaded == first.english || loaded == first.german) << ToUtf8(loaded);
+  unsigned gap = ids.front();
+  while (std::binary_search(ids.begin(), ids.end(), gap)) ++gap;
+  EXPECT_EQ(std::wstring(), table.Load(gap)) << gap;
+  EXPECT_EQ(std::wstring(), table.Load(60000));
 }
 
 #ifndef _WIN32

@@ -5,9 +5,9 @@
 #include "tests/mwWinAPI/TestWindow.h"
 
 #include <cstdio>
-#include <cstring>
-#include <fstream>
+#include <utility>
 
+#include "tests/files/BmpFiles.h"
 #include "tests/views/BackBuffer.h"
 #include "views/RenderView.h"
 
@@ -32,30 +32,6 @@ void Square(float cx, float cy, float h, std::vector<TexturedPoint>& v, Indices&
   for (const int i : {0, 2, 1, 0, 3, 2}) ix.push_back(static_cast<std::uint16_t>(base + i));
 }
 
-// A 4 x 4 24-bit bitmap of one colour.
-std::wstring WriteBitmap(const char* name, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-  std::string data = {'B', 'M'};
-  const auto put32 = [&](std::uint32_t x) {
-    for (int i = 0; i < 4; ++i) data.push_back(static_cast<char>(x >> (8 * i)));
-  };
-  const auto put16 = [&](std::uint16_t x) {
-    data.push_back(static_cast<char>(x));
-    data.push_back(static_cast<char>(x >> 8));
-  };
-  put32(54 + 48);
-  put32(0);
-  put32(54);
-  put32(40);
-  put32(4);
-  put32(4);
-  put16(1);
-  put16(24);
-  for (int i = 0; i < 6; ++i) put32(0);
-  for (int p = 0; p < 16; ++p) data += {static_cast<char>(b), static_cast<char>(g), static_cast<char>(r)};
-  std::ofstream(name, std::ios::binary) << data;
-  return std::wstring(name, name + std::strlen(name));
-}
-
 class RenderViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -78,29 +54,15 @@ class RenderViewTest : public ::testing::Test {
     ASSERT_TRUE(view_.SetSelectionGeometry(selection_, selectionIndices_));
   }
 
-  // Draws a frame and keeps the back buffer's pixels (0xRRGGBB); presenting
-  // would discard them.
+  // Draws a frame and keeps the back buffer's pixels; presenting would
+  // discard them.
   void Render() {
     ASSERT_TRUE(view_.DrawFrame(camera_));
-    testui::Frame frame;
-    ASSERT_TRUE(testui::ReadBackBuffer(view_, frame));
-    pixels_ = std::move(frame.pixels);
-    width_ = frame.width;
-    height_ = frame.height;
+    ASSERT_TRUE(testui::ReadBackBuffer(view_, frame_));
   }
-
-  // The back-buffer pixel showing world point (x, y, z).
+  // The pixel showing world point (x, y, z).
   std::uint32_t At(float x, float y, float z = 0) const {
-    RECT client{};
-    ::GetClientRect(window_, &client);
-    const Matrix all =
-        WorldMatrix(camera_) * ViewMatrix(camera_) * ProjectionMatrix(client.right, client.bottom);
-    const Vector3 p = TransformCoord({x, y, z}, all);
-    const RECT frame = view_.FrameRect();  // the client area's size, top left
-    const int px = static_cast<int>((p.x + 1) / 2 * frame.right),
-              py = static_cast<int>((1 - p.y) / 2 * frame.bottom);
-    if (px < 0 || py < 0 || px >= frame.right || py >= frame.bottom) return kBlue;
-    return pixels_[static_cast<std::size_t>(py) * width_ + px];
+    return testui::WorldPixel(frame_, view_, camera_, {x, y, z}, kBlue);
   }
   // Pixels other than the background along a short vertical stretch, for thin lines.
   int NonBlueNear(float x, float y) const {
@@ -108,12 +70,16 @@ class RenderViewTest : public ::testing::Test {
     for (float d = -0.1f; d <= 0.1f; d += 0.005f) n += At(x, y + d) != kBlue;
     return n;
   }
-  int NonBlue() const {
-    int n = 0;
-    const RECT frame = view_.FrameRect();
-    for (int y = 0; y < frame.bottom; ++y)
-      for (int x = 0; x < frame.right; ++x) n += pixels_[static_cast<std::size_t>(y) * width_ + x] != kBlue;
-    return n;
+  int NonBlue() const { return testui::CountOther(frame_, view_, kBlue); }
+  // Pixels of the label "8" standing at (3, -1), and those of them in `colour`.
+  std::pair<int, int> LabelPixels(std::uint32_t colour) const {
+    int lit = 0, inColour = 0;
+    for (float x = 2.9f; x > 2.4f; x -= 0.02f)
+      for (float y = -0.95f; y < -0.4f; y += 0.02f) {
+        lit += At(x, y) != kBlue;
+        inColour += At(x, y) == colour;
+      }
+    return {lit, inColour};
   }
 
   HWND window_ = nullptr;
@@ -123,8 +89,7 @@ class RenderViewTest : public ::testing::Test {
   Indices faceIndices_, selectionIndices_;
   std::vector<Point> outline_;
   Indices outlineIndices_;
-  std::vector<std::uint32_t> pixels_;
-  int width_ = 0, height_ = 0;
+  testui::Frame frame_;
 };
 
 TEST_F(RenderViewTest, AnEmptyObjectShowsTheBackgroundAlone) {
@@ -132,7 +97,7 @@ TEST_F(RenderViewTest, AnEmptyObjectShowsTheBackgroundAlone) {
   EXPECT_TRUE(view_.SetOutlineGeometry({}, {}));
   view_.SetDisplayFlags(15);
   Render();
-  ASSERT_FALSE(pixels_.empty());
+  ASSERT_FALSE(frame_.pixels.empty());
   EXPECT_EQ(NonBlue(), 0);
 }
 
@@ -167,7 +132,7 @@ TEST_F(RenderViewTest, DisplayFlagsSwitchFacesSelectionAndOutline) {
 TEST_F(RenderViewTest, TheTextureColoursTheFacesAndAMissingBitmapLeavesThemUntextured) {
   ShowAll();
   view_.SetDisplayFlags(kShowFaces);
-  ASSERT_TRUE(view_.LoadTexture(WriteBitmap("red.bmp", 255, 0, 0)));
+  ASSERT_TRUE(view_.LoadTexture(bmptest::WriteBmp("red.bmp", bmptest::Solid(4, 4, 255, 0, 0))));
   Render();
   EXPECT_EQ(At(0, 0), kRed);
   EXPECT_FALSE(view_.LoadTexture(L"missing.bmp"));
@@ -199,10 +164,7 @@ TEST_F(RenderViewTest, AFailedUploadEmptiesItsSlotAndTheOthersStillDraw) {
 
 TEST_F(RenderViewTest, NumbersAreMadeOnlyWhenShownAndStandAtTheirPoints) {
   ShowAll();
-  Point at{};
-  at.x = 3;
-  at.y = -1;
-  view_.RebuildLabels({{L"8", at}, {L"10", Point{}}});
+  view_.RebuildLabels({{L"8", Point{3, -1, 0}}, {L"10", Point{}}});
   ASSERT_TRUE(view_.SetLabelScale(0.9));
   EXPECT_FALSE(view_.SetLabelScale(1.0));
   EXPECT_FLOAT_EQ(view_.LabelScale(), 0.9f);
@@ -214,21 +176,15 @@ TEST_F(RenderViewTest, NumbersAreMadeOnlyWhenShownAndStandAtTheirPoints) {
   Render();
   EXPECT_EQ(view_.LabelMeshCount(), 10u);
   // The "8" runs to the right on screen (towards -x) and up from its point.
-  int lit = 0;
-  for (float x = 2.9f; x > 2.4f; x -= 0.02f)
-    for (float y = -0.95f; y < -0.4f; y += 0.02f) lit += At(x, y) != kBlue;
-  EXPECT_GT(lit, 60);
+  EXPECT_GT(LabelPixels(kWhite).first, 60);
   EXPECT_EQ(At(3.5f, -0.6f), kBlue) << "nothing left of its point";
   EXPECT_EQ(At(3, -2), kBlue);
 }
 
 TEST_F(RenderViewTest, RecoveryRestoresFacesOutlineTextureAndNumbersButNotTheSelection) {
   ShowAll();
-  ASSERT_TRUE(view_.LoadTexture(WriteBitmap("green.bmp", 0, 255, 0)));
-  Point at{};
-  at.x = 3;
-  at.y = -1;
-  view_.RebuildLabels({{L"8", at}});
+  ASSERT_TRUE(view_.LoadTexture(bmptest::WriteBmp("green.bmp", bmptest::Solid(4, 4, 0, 255, 0))));
+  view_.RebuildLabels({{L"8", Point{3, -1, 0}}});
   ASSERT_TRUE(view_.SetLabelScale(0.9));
   view_.SetDisplayFlags(15);
   ASSERT_TRUE(view_.Recover());
@@ -240,12 +196,7 @@ TEST_F(RenderViewTest, RecoveryRestoresFacesOutlineTextureAndNumbersButNotTheSel
   EXPECT_GT(NonBlueNear(2.5f, -2.5f), 0);
   // The number takes the colour the bound face texture gives untextured
   // geometry: its texel at (0, 0).
-  int lit = 0, green = 0;
-  for (float x = 2.9f; x > 2.4f; x -= 0.02f)
-    for (float y = -0.95f; y < -0.4f; y += 0.02f) {
-      lit += At(x, y) != kBlue;
-      green += At(x, y) == 0x00FF00u;
-    }
+  const auto [lit, green] = LabelPixels(0x00FF00u);
   EXPECT_GT(lit, 60);
   EXPECT_EQ(green, lit);
   std::remove("green.bmp");

@@ -4,10 +4,10 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "tests/files/BmpFiles.h"
 #include "views/ViewGeometry.h"
 
 namespace {
@@ -106,15 +106,13 @@ TEST(ViewGeometry, TwoRingsLayout) {
   // The closing quad at point 3 joins point 3 to point 0.
   const Area& lower = object.GetArea(0);
   const Area& upper = object.GetArea(1);
-  ExpectAt(faces[16], lower.GetPoint(3));
-  ExpectAt(faces[17], upper.GetPoint(3));
-  ExpectAt(faces[18], upper.GetPoint(0));
-  ExpectAt(faces[19], lower.GetPoint(0));
   // Corners 2, 1, 0, 3 of the "same" layer's (0,0) (50,0) (50,50) (0,50).
-  ExpectUV(faces[16], 50, 50);
-  ExpectUV(faces[17], 50, 0);
-  ExpectUV(faces[18], 0, 0);
-  ExpectUV(faces[19], 0, 50);
+  const Point* corners[] = {&lower.GetPoint(3), &upper.GetPoint(3), &upper.GetPoint(0), &lower.GetPoint(0)};
+  const float uv[][2] = {{50, 50}, {50, 0}, {0, 0}, {0, 50}};
+  for (int k = 0; k < 4; ++k) {
+    ExpectAt(faces[16 + k], *corners[k]);
+    ExpectUV(faces[16 + k], uv[k][0], uv[k][1]);
+  }
   EXPECT_EQ(Indices(triangles.begin() + 24, triangles.begin() + 30), (Indices{16, 17, 19, 17, 18, 19}));
   // Top cap from vertex 20, wound against the base cap.
   EXPECT_EQ(Indices(triangles.begin() + 30, triangles.end()), (Indices{20, 22, 21, 20, 23, 22}));
@@ -200,16 +198,10 @@ TEST(ViewGeometry, SingleFaceAndBitmapSizeScaling) {
   RoundObject object = Cylinder(4, 2);
   // A top-down bitmap 100 wide and 50 high: only its header matters.
   const std::filesystem::path bitmap = std::filesystem::temp_directory_path() / "orbiform_view_size.bmp";
-  {
-    std::string header(54, '\0');
-    header[0] = 'B';
-    header[1] = 'M';
-    header[14] = 40;
-    header[18] = 100;
-    const std::int32_t height = -50;
-    for (int i = 0; i < 4; ++i) header[22 + i] = static_cast<char>((height >> (8 * i)) & 0xFF);
-    std::ofstream(bitmap, std::ios::binary) << header;
-  }
+  bmptest::Bmp header;
+  header.width = 100;
+  header.height = -50;
+  bmptest::WriteBmp(bitmap.string(), header);
   object.SetTexture(bitmap.wstring());
   std::vector<TexturedPoint> faces;
   Indices triangles;
