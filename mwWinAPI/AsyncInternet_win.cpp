@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "Exceptions.h"
@@ -80,8 +81,17 @@ struct Tickets {
     return next;
   }
 
+  // The owner a callback of `ticket` may act on: only a live object whose
+  // request under way is that very ticket. Anything else is a request given
+  // up, whatever an entry still says.
+  AsyncInternet* OwnerOf(DWORD_PTR ticket, const Entry& entry) const {
+    AsyncInternet* owner = entry.owner;
+    return owner && live.count(owner) != 0 && owner->ticket_ == ticket ? owner : nullptr;
+  }
+
   CRITICAL_SECTION section;
   std::map<DWORD_PTR, Entry> entries;
+  std::set<const AsyncInternet*> live;
   DWORD_PTR next = 0;
 
  private:
@@ -101,6 +111,7 @@ AsyncInternet::~AsyncInternet() {
   {
     Tickets::Lock lock;
     GiveUp();
+    Tickets::Get().live.erase(this);
     closing.swap(closing_);
   }
   CloseAll(closing);
@@ -112,14 +123,25 @@ AsyncInternet::~AsyncInternet() {
 
 void AsyncInternet::OpenRoot() {
   closing_.reserve(4);  // so that no callback needs memory to hand a handle on
+  {
+    Tickets::Lock lock;
+    Tickets::Get().live.insert(this);
+  }
   root_ = ::InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
-  if (!root_) ThrowInternet(::GetLastError());
+  if (!root_) {
+    const DWORD code = ::GetLastError();
+    Tickets::Lock lock;
+    Tickets::Get().live.erase(this);
+    ThrowInternet(code);
+  }
   ::InternetSetStatusCallbackW(root_, &AsyncInternet::StatusCallback);
   if (!::CreateTimerQueueTimer(&timer_, nullptr, &AsyncInternet::OnTimer, this, kTimerTickMs, kTimerTickMs,
                                WT_EXECUTEDEFAULT)) {
     const DWORD code = ::GetLastError();
     timer_ = nullptr;
     ::InternetCloseHandle(root_);
+    Tickets::Lock lock;
+    Tickets::Get().live.erase(this);
     ThrowInternet(code);
   }
 }
@@ -370,7 +392,7 @@ void CALLBACK AsyncInternet::StatusCallback(HINTERNET, DWORD_PTR context, DWORD 
     auto& entries = Tickets::Get().entries;
     const auto it = entries.find(context);
     if (it == entries.end()) return;
-    if (AsyncInternet* self = it->second.owner) {
+    if (AsyncInternet* self = Tickets::Get().OwnerOf(context, it->second)) {
       try {
         self->OnStatus(status, info);
       } catch (...) {
