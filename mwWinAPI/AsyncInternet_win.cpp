@@ -29,8 +29,17 @@ const HANDLE kMessageMode = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-1));
 constexpr DWORD kOpenFlags =
     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 // Reads go straight into the body; without a length it grows by this much
-// at least. Large reads keep WinINet's per-call cost out of the transfer.
+// at least.
 constexpr std::size_t kGrowBytes = 256 * 1024;
+// A read completes only when its buffer is full (or the body ends), so its
+// size follows the link: doubled after a quick read, halved after a slow
+// one. Large reads keep WinINet's per-call cost out of a fast transfer;
+// small ones let a slow link show its progress to the rate check in time.
+constexpr DWORD kFirstReadBytes = 16 * 1024;
+constexpr DWORD kMinReadBytes = 8 * 1024;
+constexpr DWORD kMaxReadBytes = 8u << 20;
+constexpr DWORD kQuickReadMs = 250;
+constexpr DWORD kSlowReadMs = 1000;
 // An announced length above this is not reserved in advance: it may lie.
 constexpr DWORD kMaxReserve = 256u << 20;
 constexpr DWORD kTimerTickMs = 100;
@@ -298,6 +307,7 @@ bool AsyncInternet::StartDownload(int* progress) {
       body_->resize(contentLength_ != 0 && contentLength_ <= kMaxReserve ? contentLength_ : kGrowBytes);
       transfer_ = INTERNET_BUFFERSA{};
       transfer_.dwStructSize = sizeof(INTERNET_BUFFERSA);
+      readSize_ = kFirstReadBytes;
       try {
         ContinueReading(false);
       } catch (const std::bad_alloc&) {
@@ -318,6 +328,7 @@ void AsyncInternet::ContinueReading(bool afterRead) {
   // A completed read of no bytes is the end of the body.
   bool ended = afterRead && transfer_.dwBufferLength == 0;
   received_ += transfer_.dwBufferLength;
+  if (afterRead) AdaptReadSize();
   for (;;) {
     UpdateReadProgress();
     if (maxBytes_ != 0 && received_ > maxBytes_) return Fail(ERROR_FILE_TOO_LARGE);
@@ -339,7 +350,8 @@ void AsyncInternet::ContinueReading(bool afterRead) {
     // Never read much past the limit: one byte over tells enough.
     if (maxBytes_ != 0) room = std::min(room, maxBytes_ + 1 - received_);
     transfer_.lpvBuffer = &body[received_];
-    transfer_.dwBufferLength = static_cast<DWORD>(std::min<std::size_t>(room, kMaxReserve));
+    transfer_.dwBufferLength = static_cast<DWORD>(std::min<std::size_t>(room, readSize_));
+    readTick_ = ::GetTickCount();
     readPending_ = true;
     if (!::InternetReadFileExA(request_, &transfer_, IRF_ASYNC, ticket_)) {
       const DWORD code = ::GetLastError();
@@ -350,7 +362,14 @@ void AsyncInternet::ContinueReading(bool afterRead) {
     readPending_ = false;
     ended = transfer_.dwBufferLength == 0;
     received_ += transfer_.dwBufferLength;
+    AdaptReadSize();
   }
+}
+
+void AsyncInternet::AdaptReadSize() {
+  const DWORD took = ::GetTickCount() - readTick_;
+  if (took < kQuickReadMs) readSize_ = std::min(readSize_ * 2, kMaxReadBytes);
+  if (took > kSlowReadMs) readSize_ = std::max(readSize_ / 2, kMinReadBytes);
 }
 
 void AsyncInternet::OnStatus(DWORD status, const void* info) {
