@@ -112,6 +112,8 @@ class AsyncInternet {
   // Reads on until the body ends or a read is pending; `afterRead`: a read
   // has just completed into the transfer record.
   void ContinueReading(bool afterRead);
+  // After a read: the next one's size, from how long this one took.
+  void AdaptReadSize();
   void Fail(DWORD code);
   // Detaches the current request from this object: WinINet may still finish
   // it, into a body that is no longer this object's.
@@ -133,6 +135,8 @@ class AsyncInternet {
   DWORD httpStatus_ = 0;
   std::size_t maxBytes_ = 0;
   INTERNET_BUFFERSA transfer_{};
+  DWORD readSize_ = 0;        // of the next read
+  DWORD readTick_ = 0;        // when the last read was started
   bool readPending_ = false;  // WinINet writes into the body
   bool quiet_ = false;        // in an owner's call: failures are thrown, not announced
   std::vector<HINTERNET> closing_;

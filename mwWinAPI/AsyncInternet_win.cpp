@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "Exceptions.h"
@@ -28,8 +29,17 @@ const HANDLE kMessageMode = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-1));
 constexpr DWORD kOpenFlags =
     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 // Reads go straight into the body; without a length it grows by this much
-// at least. Large reads keep WinINet's per-call cost out of the transfer.
+// at least.
 constexpr std::size_t kGrowBytes = 256 * 1024;
+// A read completes only when its buffer is full (or the body ends), so its
+// size follows the link: doubled after a quick read, halved after a slow
+// one. Large reads keep WinINet's per-call cost out of a fast transfer;
+// small ones let a slow link show its progress to the rate check in time.
+constexpr DWORD kFirstReadBytes = 16 * 1024;
+constexpr DWORD kMinReadBytes = 8 * 1024;
+constexpr DWORD kMaxReadBytes = 8u << 20;
+constexpr DWORD kQuickReadMs = 250;
+constexpr DWORD kSlowReadMs = 1000;
 // An announced length above this is not reserved in advance: it may lie.
 constexpr DWORD kMaxReserve = 256u << 20;
 constexpr DWORD kTimerTickMs = 100;
@@ -78,8 +88,17 @@ struct Tickets {
     return next;
   }
 
+  // The owner a callback of `ticket` may act on: only a live object whose
+  // request under way is that very ticket. Anything else is a request given
+  // up, whatever an entry still says.
+  AsyncInternet* OwnerOf(DWORD_PTR ticket, const Entry& entry) const {
+    AsyncInternet* owner = entry.owner;
+    return owner && live.count(owner) != 0 && owner->ticket_ == ticket ? owner : nullptr;
+  }
+
   CRITICAL_SECTION section;
   std::map<DWORD_PTR, Entry> entries;
+  std::set<const AsyncInternet*> live;
   DWORD_PTR next = 0;
 
  private:
@@ -99,6 +118,7 @@ AsyncInternet::~AsyncInternet() {
   {
     Tickets::Lock lock;
     GiveUp();
+    Tickets::Get().live.erase(this);
     closing.swap(closing_);
   }
   CloseAll(closing);
@@ -110,14 +130,25 @@ AsyncInternet::~AsyncInternet() {
 
 void AsyncInternet::OpenRoot() {
   closing_.reserve(4);  // so that no callback needs memory to hand a handle on
+  {
+    Tickets::Lock lock;
+    Tickets::Get().live.insert(this);
+  }
   root_ = ::InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
-  if (!root_) ThrowInternet(::GetLastError());
+  if (!root_) {
+    const DWORD code = ::GetLastError();
+    Tickets::Lock lock;
+    Tickets::Get().live.erase(this);
+    ThrowInternet(code);
+  }
   ::InternetSetStatusCallbackW(root_, &AsyncInternet::StatusCallback);
   if (!::CreateTimerQueueTimer(&timer_, nullptr, &AsyncInternet::OnTimer, this, kTimerTickMs, kTimerTickMs,
                                WT_EXECUTEDEFAULT)) {
     const DWORD code = ::GetLastError();
     timer_ = nullptr;
     ::InternetCloseHandle(root_);
+    Tickets::Lock lock;
+    Tickets::Get().live.erase(this);
     ThrowInternet(code);
   }
 }
@@ -274,6 +305,7 @@ bool AsyncInternet::StartDownload(int* progress) {
       body_->resize(contentLength_ != 0 && contentLength_ <= kMaxReserve ? contentLength_ : kGrowBytes);
       transfer_ = INTERNET_BUFFERSA{};
       transfer_.dwStructSize = sizeof(INTERNET_BUFFERSA);
+      readSize_ = kFirstReadBytes;
       try {
         ContinueReading(false);
       } catch (const std::bad_alloc&) {
@@ -294,6 +326,7 @@ void AsyncInternet::ContinueReading(bool afterRead) {
   // A completed read of no bytes is the end of the body.
   bool ended = afterRead && transfer_.dwBufferLength == 0;
   received_ += transfer_.dwBufferLength;
+  if (afterRead) AdaptReadSize();
   for (;;) {
     UpdateReadProgress();
     if (maxBytes_ != 0 && received_ > maxBytes_) return Fail(ERROR_FILE_TOO_LARGE);
@@ -315,7 +348,8 @@ void AsyncInternet::ContinueReading(bool afterRead) {
     // Never read much past the limit: one byte over tells enough.
     if (maxBytes_ != 0) room = std::min(room, maxBytes_ + 1 - received_);
     transfer_.lpvBuffer = &body[received_];
-    transfer_.dwBufferLength = static_cast<DWORD>(std::min<std::size_t>(room, kMaxReserve));
+    transfer_.dwBufferLength = static_cast<DWORD>(std::min<std::size_t>(room, readSize_));
+    readTick_ = ::GetTickCount();
     readPending_ = true;
     if (!::InternetReadFileExA(request_, &transfer_, IRF_ASYNC, ticket_)) {
       const DWORD code = ::GetLastError();
@@ -326,7 +360,14 @@ void AsyncInternet::ContinueReading(bool afterRead) {
     readPending_ = false;
     ended = transfer_.dwBufferLength == 0;
     received_ += transfer_.dwBufferLength;
+    AdaptReadSize();
   }
+}
+
+void AsyncInternet::AdaptReadSize() {
+  const DWORD took = ::GetTickCount() - readTick_;
+  if (took < kQuickReadMs) readSize_ = std::min(readSize_ * 2, kMaxReadBytes);
+  if (took > kSlowReadMs) readSize_ = std::max(readSize_ / 2, kMinReadBytes);
 }
 
 void AsyncInternet::OnStatus(DWORD status, const void* info) {
@@ -368,7 +409,7 @@ void CALLBACK AsyncInternet::StatusCallback(HINTERNET, DWORD_PTR context, DWORD 
     auto& entries = Tickets::Get().entries;
     const auto it = entries.find(context);
     if (it == entries.end()) return;
-    if (AsyncInternet* self = it->second.owner) {
+    if (AsyncInternet* self = Tickets::Get().OwnerOf(context, it->second)) {
       try {
         self->OnStatus(status, info);
       } catch (...) {

@@ -512,6 +512,26 @@ TEST(FeedbackDialog, FailuresAreShownAndKeepDialogAndText) {
   EXPECT_EQ(ui.prompts[0].text, Text(IDS_FEEDBACK_TOO_LONG));
 }
 
+TEST(FeedbackDialog, ASilentServiceNeverHoldsTheDialog) {
+  testnet::StallingServer silent("");  // takes the request, never answers
+  Service service(L"http://127.0.0.1:" + std::to_wstring(silent.Port()));
+  mwWinAPI::ScriptedInteraction ui;
+  ui.boxAnswers = {IDYES};  // yes, close although the text is not sent
+  DWORD pressed = 0;
+  EXPECT_EQ(RunFeedback([&](HWND d) {
+              SetItemText(d, IDC_FEEDBACK_TEXT, L"Ein l\u00e4ngerer Text");
+              const DWORD start = ::GetTickCount();
+              Press(d, IDC_FEEDBACK_SEND);
+              pressed = ::GetTickCount() - start;
+              EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(d, IDC_FEEDBACK_SEND)));
+              Press(d, IDCANCEL);
+            }),
+            IDCANCEL);
+  EXPECT_LT(pressed, 3000u);
+  ASSERT_EQ(ui.prompts.size(), 1u);
+  EXPECT_EQ(ui.prompts[0].text, Text(IDS_CLOSE_DIALOG_PROMPT));
+}
+
 TEST(FeedbackDialog, TheServiceReceivesTextAndMailIntact) {
   std::ifstream portFile("service-run/port");
   int port = 0;

@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "mwWinAPI/AsyncInternet.h"
 #include "mwWinAPI/Exceptions.h"
+#include "mwWinAPI/Utf.h"
 #include "tests/net/StallingServer.h"
 
 using mwWinAPI::AsyncInternet;
@@ -94,6 +97,62 @@ TEST(AsyncInternetLimit, SilenceAndSlownessRunOutOfTime) {
   net.OpenUrl(mute.Address(), &progress);
   ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
   EXPECT_EQ(mwWinAPI::GetInternetErrorS(ERROR_INTERNET_TIMEOUT), net.GetLastErrorMessage());
+  ::CloseHandle(event);
+}
+
+namespace {
+
+// Sends a body of `total` bytes in `chunk`-byte pieces every `everyMs`, a
+// slow but steady link, then holds the connection.
+class TricklingServer {
+ public:
+  TricklingServer(std::size_t total, std::size_t chunk, DWORD everyMs) : listener_(1) {
+    thread_ = std::thread([this, total, chunk, everyMs] {
+      if (!listener_.WaitReadable(listener_.Socket())) return;
+      const SOCKET client = ::accept(listener_.Socket(), nullptr, nullptr);
+      if (client == INVALID_SOCKET) return;
+      char request[4096];
+      if (listener_.WaitReadable(client)) ::recv(client, request, sizeof(request), 0);
+      const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(total) + "\r\n\r\n";
+      ::send(client, head.data(), static_cast<int>(head.size()), 0);
+      const std::string piece(chunk, 't');
+      for (std::size_t sent = 0; sent < total && !listener_.Stopped(); sent += chunk) {
+        ::send(client, piece.data(), static_cast<int>(std::min(chunk, total - sent)), 0);
+        ::Sleep(everyMs);
+      }
+      listener_.WaitForStop();
+      ::closesocket(client);
+    });
+  }
+  ~TricklingServer() {
+    listener_.Stop();
+    thread_.join();
+  }
+  std::wstring Address() const { return L"http://127.0.0.1:" + std::to_wstring(listener_.Port()) + L"/t"; }
+
+ private:
+  testnet::LoopbackListener listener_;
+  std::thread thread_;
+};
+
+}  // namespace
+
+TEST(AsyncInternetLimit, ASlowSteadyLinkAboveTheMinimumIsNotCutOff) {
+  // 40 KiB/s for 1.5 s against a minimum of 8 KiB/s a second: each second
+  // must show its bytes, so the reads must not wait for the whole body.
+  TricklingServer slow(60 * 1024, 2048, 50);
+  HANDLE event = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  {
+    AsyncInternet net(event);
+    net.SetLimits({20000, 8 * 1024, 1000});
+    int progress = 0;
+    net.OpenUrl(slow.Address(), &progress);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+    ASSERT_FALSE(net.IsError());
+    if (!net.StartDownload(&progress)) ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 15000));
+    EXPECT_FALSE(net.IsError()) << mwWinAPI::ToUtf8(net.GetLastErrorMessage());
+    EXPECT_EQ(60u * 1024, net.Data().size());
+  }
   ::CloseHandle(event);
 }
 
