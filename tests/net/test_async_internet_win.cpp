@@ -170,7 +170,9 @@ TEST(AsyncInternet, EachPhaseWaitsForItsOwnNotice) {
       net.OpenUrl(File(L"body250.bin"), &progress);
       ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
       ASSERT_FALSE(net.IsError()) << run;
-      if (!net.StartDownload(&progress)) ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+      if (!net.StartDownload(&progress)) {
+        ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+      }
       ASSERT_EQ(std::string(250, 'a'), net.Data()) << run;
     }
     // A read given up may complete later (when its server lets go): it
@@ -188,7 +190,9 @@ TEST(AsyncInternet, EachPhaseWaitsForItsOwnNotice) {
     stalling.reset();
     EXPECT_EQ(WAIT_TIMEOUT, ::WaitForSingleObject(event, 300));
     ASSERT_FALSE(net.IsError());
-    if (!net.StartDownload(&progress)) ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+    if (!net.StartDownload(&progress)) {
+      ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
+    }
     EXPECT_FALSE(net.IsError());
     EXPECT_EQ(std::string(250, 'a'), net.Data());
   }
