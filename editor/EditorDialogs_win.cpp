@@ -15,8 +15,8 @@
 #include "mwWinAPI/StringTable.h"
 #include "mwWinAPI/UserInteraction.h"
 #include "mwWinAPI/Utf.h"
-#include "product/UpdateService.h"
 #include "mwWinAPI/Worker.h"
+#include "product/UpdateService.h"
 
 namespace orbiform {
 

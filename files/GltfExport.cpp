@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "files/Export.h"
+#include "files/Png.h"
 #include "mwWinAPI/Exceptions.h"
 #include "mwWinAPI/SafeFile.h"
 #include "mwWinAPI/Utf.h"
-#include "files/Png.h"
 
 namespace orbiform {
 
@@ -260,8 +260,7 @@ GlbFile GlbExport(const RoundObject& object, const std::wstring& name, const Ima
                          ",\"pbrMetallicRoughness\":{\"metallicFactor\":0,\"roughnessFactor\":1";
   std::string texturing;
   if (bitmap) {
-    const std::string png =
-        EncodePng(bitmap->pixels, bitmap->width, bitmap->height, PngChannels::Rgb);
+    const std::string png = EncodePng(bitmap->pixels, bitmap->width, bitmap->height, PngChannels::Rgb);
     const std::size_t imageView = binary.Add(png.data(), png.size(), 0);
     material += ",\"baseColorTexture\":{\"index\":0}";
     texturing =

@@ -9,8 +9,8 @@
 // the order in which the 3D view draws them, counter-clockwise from the front.
 #include <string>
 
-#include "geometry/RoundObject.h"
 #include "files/Bitmap.h"
+#include "geometry/RoundObject.h"
 
 namespace orbiform {
 

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "mwWinAPI/Origin.h"
-#include "product/UpdateService.h"
 #include "mwWinAPI/Utf.h"
+#include "product/UpdateService.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // environment name the service, so that the tests reach one on 127.0.0.1.
 #include <cstdlib>
 
-#include "product/UpdateService.h"
 #include "mwWinAPI/Utf.h"
+#include "product/UpdateService.h"
 
 namespace {
 

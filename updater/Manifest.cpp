@@ -1,8 +1,8 @@
 // The strict manifest reader and the comparison of a reply with it.
 #include "updater/Manifest.h"
 
-#include "product/UpdateService.h"
 #include "mwWinAPI/Utf.h"
+#include "product/UpdateService.h"
 #include "updater/PathSafety.h"
 #include "updater/UpdaterIds.h"
 

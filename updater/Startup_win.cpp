@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "mwWinAPI/Exceptions.h"
-#include "product/UpdateService.h"
 #include "mwWinAPI/UserInteraction.h"
+#include "product/UpdateService.h"
 #include "updater/FolderPaths.h"
 #include "updater/UpdaterIds.h"
 #include "updater/UpdaterWindow.h"

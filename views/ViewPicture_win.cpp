@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "mwWinAPI/SafeFile.h"
 #include "files/Png.h"
+#include "mwWinAPI/SafeFile.h"
 
 namespace orbiform::views {
 
