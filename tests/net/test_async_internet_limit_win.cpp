@@ -149,7 +149,9 @@ TEST(AsyncInternetLimit, ASlowSteadyLinkAboveTheMinimumIsNotCutOff) {
     net.OpenUrl(slow.Address(), &progress);
     ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 10000));
     ASSERT_FALSE(net.IsError());
-    if (!net.StartDownload(&progress)) ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 15000));
+    if (!net.StartDownload(&progress)) {
+      ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event, 15000));
+    }
     EXPECT_FALSE(net.IsError()) << mwWinAPI::ToUtf8(net.GetLastErrorMessage());
     EXPECT_EQ(60u * 1024, net.Data().size());
   }
