@@ -179,6 +179,18 @@ TEST(TexturesWrap, TrapezoidRegion) {
   ExpectNear({lowLeft[3], lowLeft[0]}, {{0, 100}, {10, 50}}, 1);
   ExpectNear({upRight[2], upRight[1]}, {{90, 50}, {80, 0}}, 1);
   ExpectNear({upLeft[3], upLeft[0]}, {{10, 50}, {20, 0}}, 1);
+
+  // A lower edge that falls from (100, 80) on the right to (0, 100): every
+  // lower corner lies on it, wherever the columns end.
+  RoundObject sloped = Box({0, 1});
+  ApplyWrap(sloped, {{{0, 0}, {100, 0}, {100, 80}, {0, 100}}}, 0, 3, 0, 1);
+  ExpectInside(sloped, 0, 0, 100, 100);
+  ExpectNear({Side(sloped, 0, 0).coords[2], Side(sloped, 0, 3).coords[3]}, {{100, 80}, {0, 100}}, 1);
+  for (unsigned q = 0; q < 4; ++q)
+    for (std::size_t i : {2, 3}) {
+      const TexCoord& c = Side(sloped, 0, q).coords[i];
+      EXPECT_NEAR(c.second, 80 + (100 - c.first) / 5.0, 1.0) << "face " << q << " corner " << i;
+    }
 }
 
 TEST(TexturesWrap, DegenerateGeometryStaysFinite) {
