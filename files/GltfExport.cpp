@@ -20,7 +20,7 @@ namespace orbiform {
 
 namespace {
 
-// Numbers of the glTF specification.
+// The format's fixed numbers: component types, buffer targets, magic and chunk kinds.
 constexpr int kFloat = 5126;
 constexpr int kUnsignedShort = 5123;
 constexpr int kUnsignedInt = 5125;
