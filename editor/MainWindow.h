@@ -143,6 +143,10 @@ class MainWindow : public mwWinAPI::Window {
   int SavePrompt();
   void WriteProjectFile(const std::wstring& path);
   bool EnsureTextures();
+  // An export: refused (string 156) while layers cannot be applied, else
+  // the path from the save dialog with `filter`, written by `write`, which
+  // returns a note for the user (empty: none); failures are shown.
+  void Export(const std::wstring& filter, const std::function<std::wstring(const std::wstring&)>& write);
   // Shows `selection` in the texture window, rebuilds the tree (a cleared
   // selection empties it) and resets the edit pane's dialogs; `queued`
   // posts the three messages, so that the window answers in between.

@@ -640,34 +640,33 @@ void MainWindow::SaveProject() {
   SaveOptionsFile();
 }
 
-void MainWindow::ExportK7M() {
+void MainWindow::Export(const std::wstring& filter,
+                        const std::function<std::wstring(const std::wstring&)>& write) {
   // Stale coordinates would be written without a word: refuse instead.
   if (!EnsureTextures()) {
     Message(LoadText(IDS_LAYER_NOT_APPLIED), MB_ICONWARNING);
     return;
   }
-  const std::wstring path = FileDialog(true, FileFilter(L"Objekt Dateien (*.k7mobj)", L"*.k7mobj"), Handle());
+  const std::wstring path = FileDialog(true, filter, Handle());
   if (path.empty()) return;
   try {
-    mwWinAPI::WriteUtf8FileReplacing(path, ExportFileText(*handler_.Current(), path, options_.voxtrakPath));
+    const std::wstring note = write(path);
+    if (!note.empty()) Message(note, MB_ICONINFORMATION);
   } catch (const mwstd::exception& e) {
     Message(e.what(), MB_ICONWARNING);
   }
 }
 
+void MainWindow::ExportK7M() {
+  Export(FileFilter(L"Objekt Dateien (*.k7mobj)", L"*.k7mobj"), [this](const std::wstring& path) {
+    mwWinAPI::WriteUtf8FileReplacing(path, ExportFileText(*handler_.Current(), path, options_.voxtrakPath));
+    return std::wstring();
+  });
+}
+
 void MainWindow::ExportObj() {
-  if (!EnsureTextures()) {
-    Message(LoadText(IDS_LAYER_NOT_APPLIED), MB_ICONWARNING);
-    return;
-  }
-  const std::wstring path = FileDialog(true, FileFilter(L"Wavefront OBJ (*.obj)", L"*.obj"), Handle());
-  if (path.empty()) return;
-  try {
-    const std::wstring note = WriteObjFiles(*handler_.Current(), path);
-    if (!note.empty()) Message(note, MB_ICONINFORMATION);
-  } catch (const mwstd::exception& e) {
-    Message(e.what(), MB_ICONWARNING);
-  }
+  Export(FileFilter(L"Wavefront OBJ (*.obj)", L"*.obj"),
+         [this](const std::wstring& path) { return WriteObjFiles(*handler_.Current(), path); });
 }
 
 void MainWindow::Undo(bool redo) {

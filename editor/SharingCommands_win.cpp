@@ -15,21 +15,10 @@ using mwWinAPI::FileFilter;
 using mwWinAPI::LoadText;
 
 void MainWindow::ExportGltf() {
-  // As Save K7M: stale coordinates are refused, not written.
-  if (!EnsureTextures()) {
-    Message(LoadText(IDS_LAYER_NOT_APPLIED), MB_ICONWARNING);
-    return;
-  }
-  const std::wstring path = FileDialog(true, FileFilter(L"glTF (*.glb)", L"*.glb"), Handle());
-  if (path.empty()) return;
-  // The names inside come from the project; an object never saved takes the file's.
-  const std::wstring name = FileStem(projectPath_.empty() ? path : projectPath_);
-  try {
-    const std::wstring note = WriteGlbFile(*handler_.Current(), path, name);
-    if (!note.empty()) Message(note, MB_ICONINFORMATION);
-  } catch (const mwstd::exception& e) {
-    Message(e.what(), MB_ICONWARNING);
-  }
+  Export(FileFilter(L"glTF (*.glb)", L"*.glb"), [this](const std::wstring& path) {
+    // The names inside come from the project; an object never saved takes the file's.
+    return WriteGlbFile(*handler_.Current(), path, FileStem(projectPath_.empty() ? path : projectPath_));
+  });
 }
 
 void MainWindow::SavePicture() {
